@@ -28,4 +28,7 @@ fi
 
 "$here/wine-prefix.sh" || exit 1
 wineserver -p >/dev/null 2>&1
+# Start Wine's background services now, detached from our output: a service
+# started by the first test would otherwise hold the test runner's pipe open.
+wine wineboot >/dev/null 2>&1 </dev/null
 "$@"
