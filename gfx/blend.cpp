@@ -3,6 +3,7 @@
 #include <cstring>
 #include <algorithm>
 
+#include "gfx/blend_avx2.h"
 #include "gfx/blend_internal.h"
 
 // ---- Tables ----------------------------------------------------------------
@@ -309,6 +310,18 @@ void RegisterBlendPlain(TFunctionRegistry& Blend, TFunctionRegistry& LowLevel) {
   Blend.Add(FID_BLENDPERCHANNEL, BlendPerChannel_Plain);
   Blend.Add(FID_BLENDPERCHANNELINPLACE, BlendPerChannelInPlace_Plain);
   LowLevel.Add(FID_FILLLONGWORD, FillLongword_Plain);
+}
+
+void RegisterBlendAVX2(TFunctionRegistry& Blend, TFunctionRegistry& LowLevel) {
+  const TCPUFeatures avx2{ciAVX2};
+  const TBlendAVX2Functions f = BlendAVX2Functions();
+  Blend.Add(FID_MERGEROW, f.MergeRow, avx2);
+  Blend.Add(FID_MERGEROWMASTER, f.MergeRowMaster, avx2);
+  Blend.Add(FID_COMBINEROW, f.CombineRow, avx2);
+  Blend.Add(FID_BLENDCOLORRUN, f.BlendColorRun, avx2);
+  Blend.Add(FID_BLENDROW, f.BlendRow, avx2);
+  Blend.Add(FID_BLENDROWMASTER, f.BlendRowMaster, avx2);
+  LowLevel.Add(FID_FILLLONGWORD, f.FillLongword, avx2);
 }
 
 namespace {

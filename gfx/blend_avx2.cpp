@@ -1,6 +1,234 @@
 // AVX2 implementations of the row operations (compiled with -mavx2 only).
+// Eight pixels per step in 16-bit lanes; the arithmetic is that of the SSE2
+// file, whose comments give the exactness arguments. Unpack and pack work
+// within each 128-bit half, so pixel order survives the round trip.
+#include "gfx/blend_avx2.h"
+
 #include <immintrin.h>
+#include <string.h>
 
-#include "gfx/blend_internal.h"
+namespace {
 
-void RegisterBlendAVX2(TFunctionRegistry& Blend, TFunctionRegistry& LowLevel) {}
+using TColor32 = uint32_t;
+
+// Weights and master alphas above 255 count as 255.
+inline uint32_t ClampWeight(uint32_t W) { return W > 255 ? 255 : W; }
+
+inline __m256i Zero() { return _mm256_setzero_si256(); }
+inline __m256i Lo16(__m256i p) { return _mm256_unpacklo_epi8(p, Zero()); }
+inline __m256i Hi16(__m256i p) { return _mm256_unpackhi_epi8(p, Zero()); }
+inline __m256i Select(__m256i mask, __m256i a, __m256i b) { return _mm256_blendv_epi8(b, a, mask); }
+inline __m256i AlphaMask32() { return _mm256_set1_epi32(int(0xFF000000u)); }
+// Lane 3 of every four 16-bit lanes is a pixel's alpha.
+inline __m256i ColourLanes16() { return _mm256_set1_epi64x(0x0000FFFFFFFFFFFFll); }
+
+inline __m256i AlphaLanes(__m256i p16) {
+  return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(p16, 0xFF), 0xFF);
+}
+
+// (F_c * W + B_c * (256 - W) + 128) >> 8, exact in wrapping 16-bit lanes.
+inline __m256i Lerp16(__m256i f, __m256i b, __m256i w) {
+  __m256i t = _mm256_mullo_epi16(_mm256_sub_epi16(f, b), w);
+  t = _mm256_add_epi16(t, _mm256_slli_epi16(b, 8));
+  t = _mm256_add_epi16(t, _mm256_set1_epi16(128));
+  return _mm256_srli_epi16(t, 8);
+}
+
+// round(x / 255) for x <= 65025, equal to MulTable.
+inline __m256i Div255(__m256i x) {
+  x = _mm256_add_epi16(x, _mm256_set1_epi16(128));
+  return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+}
+
+inline __m256i Blend8(__m256i f, __m256i b) {
+  const __m256i flo = Lo16(f), fhi = Hi16(f);
+  return _mm256_packus_epi16(Lerp16(flo, Lo16(b), AlphaLanes(flo)),
+                             Lerp16(fhi, Hi16(b), AlphaLanes(fhi)));
+}
+
+// BlendRow's pixel rule; the alpha lane multiplies F by 256 to yield Fa.
+inline __m256i BlendRowHalf(__m256i f, __m256i b) {
+  const __m256i fa = AlphaLanes(f);
+  const __m256i fmul = _mm256_or_si256(_mm256_and_si256(fa, ColourLanes16()),
+                                       _mm256_set1_epi64x(0x0100000000000000ll));
+  const __m256i bias = _mm256_set1_epi16(128);
+  const __m256i x = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(f, fmul), bias), 8);
+  const __m256i y = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(b, fa), bias), 8);
+  return _mm256_add_epi16(_mm256_sub_epi16(b, y), x);
+}
+
+inline __m256i BlendRow8(__m256i f, __m256i b) {
+  return _mm256_packus_epi16(BlendRowHalf(Lo16(f), Lo16(b)), BlendRowHalf(Hi16(f), Hi16(b)));
+}
+
+inline __m256i BlendMaster8(__m256i f, __m256i b, __m256i m1) {
+  const __m256i flo = Lo16(f), fhi = Hi16(f);
+  const __m256i wlo = _mm256_srli_epi16(_mm256_mullo_epi16(AlphaLanes(flo), m1), 8);
+  const __m256i whi = _mm256_srli_epi16(_mm256_mullo_epi16(AlphaLanes(fhi), m1), 8);
+  return _mm256_packus_epi16(Lerp16(flo, Lo16(b), wlo), Lerp16(fhi, Hi16(b), whi));
+}
+
+// General merge case: DivTable[Ra][v] as a single-precision quotient rounded
+// to nearest even (exact, see the SSE2 file).
+inline __m256i MergeGeneralHalf(__m256i f, __m256i b) {
+  const __m256i fa = AlphaLanes(f), ba = AlphaLanes(b);
+  const __m256i bp = Div255(_mm256_mullo_epi16(b, ba));
+  const __m256i d = _mm256_sub_epi16(_mm256_max_epi16(f, bp), _mm256_min_epi16(f, bp));
+  const __m256i m = Div255(_mm256_mullo_epi16(d, fa));
+  const __m256i neg = _mm256_cmpgt_epi16(bp, f);
+  const __m256i v = _mm256_add_epi16(bp, _mm256_sub_epi16(_mm256_xor_si256(m, neg), neg));
+  const __m256i ra =
+      _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
+  const __m256i raDiv = _mm256_max_epi16(ra, _mm256_set1_epi16(1));
+
+  const __m256 k255 = _mm256_set1_ps(255.0f);
+  const __m256 q0 =
+      _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(v, Zero())), k255),
+                    _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(raDiv, Zero())));
+  const __m256 q1 =
+      _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(v, Zero())), k255),
+                    _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(raDiv, Zero())));
+  const __m256i c = _mm256_packs_epi32(_mm256_cvtps_epi32(q0), _mm256_cvtps_epi32(q1));
+  return Select(ColourLanes16(), c, ra);
+}
+
+inline __m256i Merge8(__m256i f, __m256i b) {
+  const __m256i fa = _mm256_srli_epi32(f, 24), ba = _mm256_srli_epi32(b, 24);
+  const __m256i fa0 = _mm256_cmpeq_epi32(fa, Zero());
+  const __m256i ba255 = _mm256_cmpeq_epi32(ba, _mm256_set1_epi32(255));
+  const __m256i takeF = _mm256_or_si256(_mm256_cmpeq_epi32(fa, _mm256_set1_epi32(255)),
+                                        _mm256_cmpeq_epi32(ba, Zero()));
+  const __m256i special = _mm256_or_si256(_mm256_or_si256(fa0, ba255), takeF);
+  if (_mm256_movemask_epi8(fa0) == -1) return b;
+  __m256i result = f;
+  if (_mm256_movemask_epi8(special) != -1)
+    result = Select(takeF, f,
+                    _mm256_packus_epi16(MergeGeneralHalf(Lo16(f), Lo16(b)),
+                                        MergeGeneralHalf(Hi16(f), Hi16(b))));
+  if (_mm256_movemask_epi8(ba255) != 0)
+    result = Select(ba255, _mm256_or_si256(Blend8(f, b), AlphaMask32()), result);
+  return Select(fa0, b, result);
+}
+
+inline __m256i MasterAlpha8(__m256i f, __m256i m) {
+  __m256i a = _mm256_mullo_epi16(_mm256_srli_epi32(f, 24), m);
+  a = _mm256_add_epi32(a, _mm256_set1_epi32(128));
+  a = _mm256_srli_epi32(_mm256_add_epi32(a, _mm256_srli_epi32(a, 8)), 8);
+  return _mm256_or_si256(_mm256_andnot_si256(AlphaMask32(), f), _mm256_slli_epi32(a, 24));
+}
+
+// Runs Op eight pixels at a time; the last 1-7 pixels go through a buffer.
+template <class Op>
+inline void ForEachBlock(const TColor32* Src, TColor32* Dst, int Count, Op op) {
+  int i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i));
+    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), op(f, b));
+  }
+  if (i < Count) {
+    const size_t bytes = size_t(Count - i) * sizeof(TColor32);
+    alignas(32) TColor32 fs[8] = {}, bs[8] = {};
+    memcpy(fs, Src + i, bytes);
+    memcpy(bs, Dst + i, bytes);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(bs),
+                       op(_mm256_load_si256(reinterpret_cast<const __m256i*>(fs)),
+                          _mm256_load_si256(reinterpret_cast<const __m256i*>(bs))));
+    memcpy(Dst + i, bs, bytes);
+  }
+}
+
+// Above this size the fill bypasses the caches.
+constexpr size_t StreamingFillBytes = size_t(4) << 20;
+
+void FillLongword_AVX2(void* Dst, int Count, uint32_t Value) {
+  if (Count <= 0) return;
+  auto* p = static_cast<unsigned char*>(Dst);
+  size_t n = size_t(Count);
+  const __m256i v = _mm256_set1_epi32(int(Value));
+  if ((reinterpret_cast<uintptr_t>(p) & 3) == 0) {
+    while (n > 0 && (reinterpret_cast<uintptr_t>(p) & 31) != 0) {
+      memcpy(p, &Value, 4);
+      p += 4;
+      --n;
+    }
+    if (n * 4 >= StreamingFillBytes) {
+      for (; n >= 32; n -= 32, p += 128) {
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(p), v);
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(p + 32), v);
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(p + 64), v);
+        _mm256_stream_si256(reinterpret_cast<__m256i*>(p + 96), v);
+      }
+      _mm_sfence();
+    }
+  }
+  for (; n >= 32; n -= 32, p += 128) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), v);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 64), v);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 96), v);
+  }
+  for (; n >= 8; n -= 8, p += 32) _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+  for (; n > 0; --n, p += 4) memcpy(p, &Value, 4);
+}
+
+void BlendColorRun_AVX2(TColor32 F, TColor32* Dst, int Count) {
+  const uint32_t fa = F >> 24;
+  if (Count <= 0 || fa == 0) return;
+  if (fa == 255) {
+    FillLongword_AVX2(Dst, Count, F);
+    return;
+  }
+  // F_c * Fa + 128 is the same for every pixel; B_c * (256 - Fa) is added.
+  const __m256i f16 = Lo16(_mm256_set1_epi32(int(F)));
+  const __m256i k =
+      _mm256_add_epi16(_mm256_mullo_epi16(f16, _mm256_set1_epi16(short(fa))), _mm256_set1_epi16(128));
+  const __m256i iw = _mm256_set1_epi16(short(256 - fa));
+  ForEachBlock(Dst, Dst, Count, [&](__m256i, __m256i b) {
+    const __m256i lo = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(Lo16(b), iw), k), 8);
+    const __m256i hi = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(Hi16(b), iw), k), 8);
+    return _mm256_packus_epi16(lo, hi);
+  });
+}
+
+void BlendRow_AVX2(const TColor32* Src, TColor32* Dst, int Count) {
+  ForEachBlock(Src, Dst, Count, [](__m256i f, __m256i b) {
+    // A fully transparent source leaves the destination as it is.
+    if (_mm256_testz_si256(f, AlphaMask32())) return b;
+    return BlendRow8(f, b);
+  });
+}
+
+void BlendRowMaster_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {
+  const __m256i m1 = _mm256_set1_epi16(short(ClampWeight(M) + 1));
+  ForEachBlock(Src, Dst, Count, [m1](__m256i f, __m256i b) { return BlendMaster8(f, b, m1); });
+}
+
+void CombineRow_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t W) {
+  W = ClampWeight(W);
+  if (Count <= 0 || W == 0) return;
+  if (W == 255) {
+    memmove(Dst, Src, size_t(Count) * sizeof(TColor32));
+    return;
+  }
+  const __m256i w16 = _mm256_set1_epi16(short(W));
+  ForEachBlock(Src, Dst, Count, [w16](__m256i x, __m256i y) {
+    return _mm256_packus_epi16(Lerp16(Lo16(x), Lo16(y), w16), Lerp16(Hi16(x), Hi16(y), w16));
+  });
+}
+
+void MergeRow_AVX2(const TColor32* Src, TColor32* Dst, int Count) {
+  ForEachBlock(Src, Dst, Count, [](__m256i f, __m256i b) { return Merge8(f, b); });
+}
+
+void MergeRowMaster_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {
+  const __m256i m = _mm256_set1_epi32(int(ClampWeight(M)));
+  ForEachBlock(Src, Dst, Count, [m](__m256i f, __m256i b) { return Merge8(MasterAlpha8(f, m), b); });
+}
+
+}  // namespace
+
+TBlendAVX2Functions BlendAVX2Functions() {
+  return {MergeRow_AVX2, MergeRowMaster_AVX2, CombineRow_AVX2, BlendColorRun_AVX2,
+          BlendRow_AVX2,  BlendRowMaster_AVX2, FillLongword_AVX2};
+}
