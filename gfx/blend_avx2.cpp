@@ -26,12 +26,14 @@ inline __m256i AlphaLanes(__m256i p16) {
   return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(p16, 0xFF), 0xFF);
 }
 
-// (F_c * W + B_c * (256 - W) + 128) >> 8, exact in wrapping 16-bit lanes.
-inline __m256i Lerp16(__m256i f, __m256i b, __m256i w) {
-  __m256i t = _mm256_mullo_epi16(_mm256_sub_epi16(f, b), w);
-  t = _mm256_add_epi16(t, _mm256_slli_epi16(b, 8));
-  t = _mm256_add_epi16(t, _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(t, 8);
+// mulhrs(a, b) = (a * b + 2^14) >> 15 (arithmetic), so with b = W << 7 it is
+// (a * W + 128) >> 8 rounded down, exact for |a| <= 255 and W <= 255.
+inline __m256i MulRound(__m256i a, __m256i w7) { return _mm256_mulhrs_epi16(a, w7); }
+
+// (F_c * W + B_c * (256 - W) + 128) >> 8 = B_c + (((F_c - B_c) * W + 128) >> 8);
+// the weight comes shifted left by 7.
+inline __m256i Lerp16(__m256i f, __m256i b, __m256i w7) {
+  return _mm256_add_epi16(b, MulRound(_mm256_sub_epi16(f, b), w7));
 }
 
 // round(x / 255) for x <= 65025, equal to MulTable.
@@ -42,19 +44,17 @@ inline __m256i Div255(__m256i x) {
 
 inline __m256i Blend8(__m256i f, __m256i b) {
   const __m256i flo = Lo16(f), fhi = Hi16(f);
-  return _mm256_packus_epi16(Lerp16(flo, Lo16(b), AlphaLanes(flo)),
-                             Lerp16(fhi, Hi16(b), AlphaLanes(fhi)));
+  return _mm256_packus_epi16(Lerp16(flo, Lo16(b), _mm256_slli_epi16(AlphaLanes(flo), 7)),
+                             Lerp16(fhi, Hi16(b), _mm256_slli_epi16(AlphaLanes(fhi), 7)));
 }
 
-// BlendRow's pixel rule; the alpha lane multiplies F by 256 to yield Fa.
+// BlendRow's pixel rule: colour B_c - ((B_c * Fa + 128) >> 8) + ((F_c * Fa + 128) >> 8).
+// The alpha lane multiplies F by 32767, which returns Fa itself
+// ((Fa * 32767 + 2^14) >> 15 = Fa for Fa <= 255), giving Fa + Ba - ((Ba * Fa + 128) >> 8).
 inline __m256i BlendRowHalf(__m256i f, __m256i b) {
-  const __m256i fa = AlphaLanes(f);
-  const __m256i fmul = _mm256_or_si256(_mm256_and_si256(fa, ColourLanes16()),
-                                       _mm256_set1_epi64x(0x0100000000000000ll));
-  const __m256i bias = _mm256_set1_epi16(128);
-  const __m256i x = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(f, fmul), bias), 8);
-  const __m256i y = _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(b, fa), bias), 8);
-  return _mm256_add_epi16(_mm256_sub_epi16(b, y), x);
+  const __m256i fa7 = _mm256_slli_epi16(AlphaLanes(f), 7);
+  const __m256i fmul = _mm256_max_epi16(fa7, _mm256_set1_epi64x(0x7FFF000000000000ll));
+  return _mm256_add_epi16(_mm256_sub_epi16(b, MulRound(b, fa7)), MulRound(f, fmul));
 }
 
 inline __m256i BlendRow8(__m256i f, __m256i b) {
@@ -63,8 +63,9 @@ inline __m256i BlendRow8(__m256i f, __m256i b) {
 
 inline __m256i BlendMaster8(__m256i f, __m256i b, __m256i m1) {
   const __m256i flo = Lo16(f), fhi = Hi16(f);
-  const __m256i wlo = _mm256_srli_epi16(_mm256_mullo_epi16(AlphaLanes(flo), m1), 8);
-  const __m256i whi = _mm256_srli_epi16(_mm256_mullo_epi16(AlphaLanes(fhi), m1), 8);
+  // w = ((M + 1) * Fa) >> 8, then shifted left by 7 for Lerp16.
+  const __m256i wlo = _mm256_slli_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(AlphaLanes(flo), m1), 8), 7);
+  const __m256i whi = _mm256_slli_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(AlphaLanes(fhi), m1), 8), 7);
   return _mm256_packus_epi16(Lerp16(flo, Lo16(b), wlo), Lerp16(fhi, Hi16(b), whi));
 }
 
@@ -121,6 +122,15 @@ inline __m256i MasterAlpha8(__m256i f, __m256i m) {
 template <class Op>
 inline void ForEachBlock(const TColor32* Src, TColor32* Dst, int Count, Op op) {
   int i = 0;
+  // Two independent blocks per step keep both multipliers busy.
+  for (; i + 16 <= Count; i += 16) {
+    const __m256i f0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i));
+    const __m256i f1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i + 8));
+    const __m256i b0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i));
+    const __m256i b1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i + 8));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), op(f0, b0));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i + 8), op(f1, b1));
+  }
   for (; i + 8 <= Count; i += 8) {
     const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i));
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i));
@@ -192,11 +202,7 @@ void BlendColorRun_AVX2(TColor32 F, TColor32* Dst, int Count) {
 }
 
 void BlendRow_AVX2(const TColor32* Src, TColor32* Dst, int Count) {
-  ForEachBlock(Src, Dst, Count, [](__m256i f, __m256i b) {
-    // A fully transparent source leaves the destination as it is.
-    if (_mm256_testz_si256(f, AlphaMask32())) return b;
-    return BlendRow8(f, b);
-  });
+  ForEachBlock(Src, Dst, Count, [](__m256i f, __m256i b) { return BlendRow8(f, b); });
 }
 
 void BlendRowMaster_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {
@@ -211,9 +217,9 @@ void CombineRow_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t W) 
     memmove(Dst, Src, size_t(Count) * sizeof(TColor32));
     return;
   }
-  const __m256i w16 = _mm256_set1_epi16(short(W));
-  ForEachBlock(Src, Dst, Count, [w16](__m256i x, __m256i y) {
-    return _mm256_packus_epi16(Lerp16(Lo16(x), Lo16(y), w16), Lerp16(Hi16(x), Hi16(y), w16));
+  const __m256i w7 = _mm256_set1_epi16(short(W << 7));
+  ForEachBlock(Src, Dst, Count, [w7](__m256i x, __m256i y) {
+    return _mm256_packus_epi16(Lerp16(Lo16(x), Lo16(y), w7), Lerp16(Hi16(x), Hi16(y), w7));
   });
 }
 

@@ -59,8 +59,8 @@ inline __m128i Combine4(__m128i x, __m128i y, __m128i w16) {
 // its first term is Fa itself. The result (at most 256) is clamped by the pack.
 inline __m128i BlendRowHalf(__m128i f, __m128i b) {
   const __m128i fa = AlphaLanes(f);
-  const __m128i fmul =
-      _mm_or_si128(_mm_and_si128(fa, ColourLanes16()), _mm_set_epi16(256, 0, 0, 0, 256, 0, 0, 0));
+  // max(Fa, 256) = 256 in the alpha lanes, max(Fa, 0) = Fa elsewhere.
+  const __m128i fmul = _mm_max_epi16(fa, _mm_set_epi16(256, 0, 0, 0, 256, 0, 0, 0));
   const __m128i bias = _mm_set1_epi16(128);
   const __m128i x = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(f, fmul), bias), 8);
   const __m128i y = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(b, fa), bias), 8);
@@ -189,12 +189,7 @@ void BlendColorRun_SSE2(TColor32 F, TColor32* Dst, int Count) {
 }
 
 void BlendRow_SSE2(const TColor32* Src, TColor32* Dst, int Count) {
-  ForEachBlock(Src, Dst, Count, [](__m128i f, __m128i b) {
-    // A fully transparent source leaves the destination as it is.
-    if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(f, AlphaMask32()), Zero())) == 0xFFFF)
-      return b;
-    return BlendRow4(f, b);
-  });
+  ForEachBlock(Src, Dst, Count, [](__m128i f, __m128i b) { return BlendRow4(f, b); });
 }
 
 TColor32 BlendPixelMaster_SSE2(TColor32 F, TColor32 B, uint32_t M) {
