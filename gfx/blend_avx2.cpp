@@ -36,10 +36,10 @@ inline __m256i Lerp16(__m256i f, __m256i b, __m256i w7) {
   return _mm256_add_epi16(b, MulRound(_mm256_sub_epi16(f, b), w7));
 }
 
-// round(x / 255) for x <= 65025, equal to MulTable.
+// round(x / 255) for x <= 65025, equal to MulTable: with t = x + 128 it is
+// (t + (t >> 8)) >> 8, which equals (t * 257) >> 16, the high half of t * 257.
 inline __m256i Div255(__m256i x) {
-  x = _mm256_add_epi16(x, _mm256_set1_epi16(128));
-  return _mm256_srli_epi16(_mm256_add_epi16(x, _mm256_srli_epi16(x, 8)), 8);
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
 inline __m256i Blend8(__m256i f, __m256i b) {
@@ -82,12 +82,12 @@ inline __m256i MergeGeneralHalf(__m256i f, __m256i b) {
       _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
   const __m256i raDiv = _mm256_max_epi16(ra, _mm256_set1_epi16(1));
 
-  const __m256 k255 = _mm256_set1_ps(255.0f);
+  const __m256i n = _mm256_mullo_epi16(v, _mm256_set1_epi16(255));  // v * 255 <= 65025
   const __m256 q0 =
-      _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(v, Zero())), k255),
+      _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(n, Zero())),
                     _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(raDiv, Zero())));
   const __m256 q1 =
-      _mm256_div_ps(_mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(v, Zero())), k255),
+      _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(n, Zero())),
                     _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(raDiv, Zero())));
   const __m256i c = _mm256_packs_epi32(_mm256_cvtps_epi32(q0), _mm256_cvtps_epi32(q1));
   return Select(ColourLanes16(), c, ra);

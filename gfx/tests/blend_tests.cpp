@@ -89,6 +89,7 @@ TEST(BlendTables, ExactIntegerFormsEqualTheTables) {
     for (uint32_t i = 0; i < 256; ++i) {
       const uint32_t t = i * j + 128;
       ASSERT_EQ((t + (t >> 8)) >> 8, MulTable[j][i]);
+      ASSERT_EQ((t * 257) >> 16, MulTable[j][i]);
       ASSERT_LE(t + (t >> 8), 0xFFFFu);
     }
   // DivTable[Ra][v] for v <= Ra as a correctly rounded single-precision
