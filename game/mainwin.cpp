@@ -1,0 +1,202 @@
+#include "game/mainwin.h"
+
+namespace {
+
+template <class T> T* Make(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, int Width,
+                           int Height) {
+  auto* control = new T(Owner);
+  control->SetName(Name);
+  control->SetBounds(Left, Top, Width, Height);
+  control->SetParent(Parent);
+  return control;
+}
+
+TLabel* MakeLabel(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, int Width, int Height,
+                  const wchar_t* Caption) {
+  auto* label = Make<TLabel>(Owner, Name, Parent, Left, Top, Width, Height);
+  label->SetCaption(Caption);
+  return label;
+}
+
+TPanel* MakeColorPanel(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, TColor Color,
+                       int TabOrder) {
+  auto* panel = Make<TPanel>(Owner, Name, Parent, Left, Top, 50, 50);
+  panel->SetColor(Color);
+  panel->SetParentBackground(false);
+  panel->SetBevelOuter(bvRaised);
+  panel->SetTabOrder(TabOrder);
+  return panel;
+}
+
+}  // namespace
+
+// The layout mirrors the window's form description: components in form
+// order, each with its parent, bounds, texts and settings.
+Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
+  SetName(L"mainwin");
+  SetCaption(L"Quorrel");
+  SetClientSize(650, 521);
+  SetColor(clBtnFace);
+  Font().SetName(L"Tahoma");
+  Font().SetHeight(-16);
+  Font().SetColor(clWindowText);
+  Font().SetCharset(DEFAULT_CHARSET);
+  Font().SetStyle(0);
+  SetPosition(poScreenCenter);
+  OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+
+  VelSkinToolbar1 = Make<TPanel>(this, L"VelSkinToolbar1", this, 0, 0, 650, 33);
+  VelSkinToolbar1->SetAlign(alTop);
+  GamePanel = Make<TPanel>(this, L"GamePanel", this, 0, 33, 450, 454);
+  GamePanel->SetAlign(alLeft);
+  GamePanel->SetBevelOuter(bvLowered);
+  GamePanel->SetBevelWidth(2);
+  VelSkinPanel2 = Make<TPanel>(this, L"VelSkinPanel2", this, 450, 33, 200, 454);
+  VelSkinPanel2->SetAlign(alClient);
+  VelSkinPanel3 = Make<TPanel>(this, L"VelSkinPanel3", this, 0, 487, 650, 34);
+  VelSkinPanel3->SetAlign(alBottom);
+
+  Gamefield = Make<TPaintBox>(this, L"Gamefield", GamePanel, 2, 2, 446, 450);
+  Gamefield->SetAlign(alClient);
+  Gamefield->OnPaint = [this](TObject* Sender) { GamefieldPaint(Sender); };
+
+  StartGame = Make<TButton>(this, L"StartGame", VelSkinPanel2, 16, 88, 169, 41);
+  StartGame->SetCaption(L"开始游戏");
+  StartGame->SetTabStop(true);
+  StartGame->OnClick = [this](TObject* Sender) { StartGameClick(Sender); };
+  VelSkinLabel1 = MakeLabel(this, L"VelSkinLabel1", VelSkinPanel2, 16, 16, 38, 19, L"尺寸:");
+  ChooseSize = Make<TComboBox>(this, L"ChooseSize", VelSkinPanel2, 56, 13, 140, 26);
+  ChooseSize->Items().Add(L"小");
+  ChooseSize->Items().Add(L"中");
+  ChooseSize->Items().Add(L"大");
+  ChooseSize->SetItemIndex(1);
+  ChooseSize->SetTabOrder(2);
+  VelSkinLabel2 = MakeLabel(this, L"VelSkinLabel2", VelSkinPanel2, 16, 48, 38, 19, L"颜色:");
+  ChooseColors = Make<TComboBox>(this, L"ChooseColors", VelSkinPanel2, 57, 45, 140, 26);
+  for (const wchar_t* item : {L"3", L"4", L"5", L"6", L"7", L"8"}) ChooseColors->Items().Add(item);
+  ChooseColors->SetItemIndex(3);
+  ChooseColors->SetTabOrder(4);
+  StartGame->SetTabOrder(0);
+
+  MoveNum = MakeLabel(this, L"MoveNum", VelSkinPanel3, 67, 7, 9, 19, L"0");
+  VelSkinLabel7 =
+      MakeLabel(this, L"VelSkinLabel7", VelSkinToolbar1, 16, 8, 294, 19, L"点击颜色按钮，用一种颜色填充整个区域:");
+  VelSkinLabel3 = MakeLabel(this, L"VelSkinLabel3", VelSkinPanel3, 23, 7, 38, 19, L"步数:");
+  NeedTime = MakeLabel(this, L"NeedTime", VelSkinPanel3, 344, 6, 66, 19, L"00:00:00");
+  VelSkinLabel5 = MakeLabel(this, L"VelSkinLabel5", VelSkinPanel3, 300, 6, 38, 19, L"用时:");
+
+  VelSkinGroupBox1 = Make<TGroupBox>(this, L"VelSkinGroupBox1", VelSkinPanel2, 10, 168, 179, 280);
+  VelSkinGroupBox1->SetCaption(L"颜色");
+  ColPanel1 = MakeColorPanel(this, L"ColPanel1", VelSkinGroupBox1, 3, 24, clRed, 0);
+  ColPanel2 = MakeColorPanel(this, L"ColPanel2", VelSkinGroupBox1, 59, 24, clLime, 1);
+  ColPanel3 = MakeColorPanel(this, L"ColPanel3", VelSkinGroupBox1, 115, 24, clBlue, 2);
+  ColPanel6 = MakeColorPanel(this, L"ColPanel6", VelSkinGroupBox1, 115, 80, clFuchsia, 3);
+  ColPanel5 = MakeColorPanel(this, L"ColPanel5", VelSkinGroupBox1, 59, 80, clAqua, 4);
+  ColPanel4 = MakeColorPanel(this, L"ColPanel4", VelSkinGroupBox1, 3, 80, clYellow, 5);
+  ColPanel7 = MakeColorPanel(this, L"ColPanel7", VelSkinGroupBox1, 3, 136, 5275647, 6);
+  ColPanel8 = MakeColorPanel(this, L"ColPanel8", VelSkinGroupBox1, 59, 136, 14822282, 7);
+  for (TPanel* panel : {ColPanel1, ColPanel2, ColPanel3, ColPanel6, ColPanel5, ColPanel4, ColPanel7, ColPanel8})
+    panel->OnClick = [this](TObject* Sender) { ColPanel1Click(Sender); };
+
+  OverallTimer = new TTimer(this);
+  OverallTimer->SetName(L"OverallTimer");
+  OverallTimer->SetEnabled(false);
+  OverallTimer->SetInterval(500);
+  OverallTimer->SetOnTimer([this](TObject* Sender) { OverallTimerTimer(Sender); });
+}
+
+void Tmainwin::FormCreate(TObject*) {
+  SetDoubleBuffered(true);
+  StartTime = -1;
+  Moves = 0;
+  XSize = 0;
+  YSize = 0;
+  ColorBtn.assign(8, nullptr);
+  Colors.assign(8, clNone);
+  // By name, not by form order: palette index 3 is ColPanel4.
+  ColorBtn = {ColPanel1, ColPanel2, ColPanel3, ColPanel4, ColPanel5, ColPanel6, ColPanel7, ColPanel8};
+  for (size_t i = 0; i < ColorBtn.size(); ++i) Colors[i] = ColorBtn[i]->Color();
+  FRandom = std::make_unique<TGameRandom>();
+}
+
+void Tmainwin::StartGameClick(TObject*) {
+  StartTime = static_cast<int64_t>(GetTickCount());
+  Moves = 0;
+  MoveNum->SetCaption(L"0");
+  XSize = 20;
+  SizeName = ChooseSize->Text();
+  XSize = BoardSideForIndex(ChooseSize->ItemIndex());
+  YSize = XSize;
+  NumColors = ColorCountForIndex(ChooseColors->ItemIndex());
+  platform = GenerateBoard(XSize, YSize, NumColors, [this](int32_t Range) { return FRandom->Below(Range); });
+  for (int i = 0; i < 8; ++i) {
+    ColorBtn[i]->SetVisible(i < NumColors);
+    ColorBtn[i]->SetTag(i);
+  }
+  OverallTimer->SetEnabled(true);
+  Gamefield->Invalidate();
+}
+
+void Tmainwin::ColPanel1Click(TObject* Sender) {
+  if (XSize <= 0) return;
+  ++Moves;
+  MoveNum->SetCaption(std::to_wstring(Moves));
+  auto* panel = dynamic_cast<TComponent*>(Sender);
+  if (!panel) return;
+  FloodFromCorner(static_cast<int32_t>(panel->Tag()));
+}
+
+void Tmainwin::FloodFromCorner(int32_t NewColor) {
+  if (::FloodFromCorner(platform, XSize, YSize, NewColor) == 0) return;
+  Gamefield->Invalidate();
+  CheckFinished();
+}
+
+void Tmainwin::CheckFinished() {
+  if (!BoardFinished(platform, XSize, YSize)) return;
+  const std::wstring timeText = ElapsedTimeText(ElapsedMilliseconds(StartTime, static_cast<int64_t>(GetTickCount())));
+  OverallTimer->SetEnabled(false);
+  XSize = 0;
+  StartTime = -1;
+  ShowMessageBox(L"提 示", WinMessage(NumColors, SizeName, Moves, timeText), 3);
+  Gamefield->Invalidate();
+}
+
+void Tmainwin::OverallTimerTimer(TObject*) {
+  if (StartTime < 0) {
+    OverallTimer->SetEnabled(false);
+    return;
+  }
+  NeedTime->SetCaption(ElapsedTimeText(ElapsedMilliseconds(StartTime, static_cast<int64_t>(GetTickCount()))));
+}
+
+void Tmainwin::GamefieldPaint(TObject*) {
+  TCanvas& canvas = Gamefield->Canvas();
+  const int width = Gamefield->Width(), height = Gamefield->Height();
+  canvas.Brush().SetColor(clBtnFace);
+  canvas.FillRect(RECT{0, 0, width, height});
+  if (XSize < 1 || YSize < 1) return;
+  const int cw = width / XSize, ch = height / YSize;
+  TColor last = 0;
+  for (int y = 0; y < YSize; ++y) {
+    for (int x = 0; x < XSize; ++x) {
+      const TColor c = Colors[platform[x][y]];
+      if (c != last) {
+        last = c;
+        canvas.Brush().SetColor(c);
+      }
+      canvas.FillRect(RECT{x * cw, y * ch, x * cw + cw, y * ch + ch});
+    }
+  }
+  // An arrow from the corner to the centre of the player's cell, in the complement of its colour.
+  const TColor corner = Colors[platform[0][0]];
+  canvas.Pen().SetColor(static_cast<TColor>(~static_cast<uint32_t>(corner) & 0xFFFFFF));
+  canvas.Brush().SetColor(corner);
+  const int hx = cw / 2, hy = ch / 2;
+  canvas.MoveTo(0, 0);
+  canvas.LineTo(hx, hy);
+  canvas.MoveTo(hx, ch / 4);
+  canvas.LineTo(hx, hy);
+  canvas.MoveTo(cw / 4, hy);
+  canvas.LineTo(hx, hy);
+}

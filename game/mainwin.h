@@ -1,0 +1,66 @@
+// The game's main window: the board, the colour buttons, the two choosers,
+// the start button and the read-outs. The rules live in game/rules.h; this
+// class turns clicks into rule calls and the board into pixels.
+#pragma once
+
+#include "game/rules.h"
+#include "toolkit/win/stdctrls.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class Tmainwin : public TForm {
+public:
+  explicit Tmainwin(TComponent* AOwner);
+
+  TPanel* VelSkinToolbar1;
+  TPanel* GamePanel;
+  TPanel* VelSkinPanel2;
+  TPanel* VelSkinPanel3;
+  TPaintBox* Gamefield;
+  TButton* StartGame;
+  TLabel* VelSkinLabel1;
+  TComboBox* ChooseSize;
+  TLabel* VelSkinLabel2;
+  TComboBox* ChooseColors;
+  TLabel* MoveNum;
+  TLabel* VelSkinLabel7;
+  TLabel* VelSkinLabel3;
+  TLabel* NeedTime;
+  TLabel* VelSkinLabel5;
+  TGroupBox* VelSkinGroupBox1;
+  TPanel* ColPanel1;
+  TPanel* ColPanel2;
+  TPanel* ColPanel3;
+  TPanel* ColPanel6;
+  TPanel* ColPanel5;
+  TPanel* ColPanel4;
+  TPanel* ColPanel7;
+  TPanel* ColPanel8;
+  TTimer* OverallTimer;
+
+  void FormCreate(TObject* Sender);
+  void StartGameClick(TObject* Sender);
+  void ColPanel1Click(TObject* Sender);
+  void GamefieldPaint(TObject* Sender);
+  void OverallTimerTimer(TObject* Sender);
+
+private:
+  friend class TmainwinTestProbe;
+
+  void FloodFromCorner(int32_t NewColor);
+  void CheckFinished();
+
+  int64_t StartTime = -1;
+  int64_t Moves = 0;
+  int32_t XSize = 0;
+  int32_t YSize = 0;
+  int32_t NumColors = 0;
+  std::wstring SizeName;
+  TBoard platform;
+  std::vector<TColor> Colors;
+  std::vector<TPanel*> ColorBtn;
+  // Seeded once, when the window is created.
+  std::unique_ptr<TGameRandom> FRandom;
+};

@@ -1,0 +1,257 @@
+// Drives the real game window under Windows (Wine): layout, painting, moves,
+// the end of a game and the clock.
+#include "game/mainwin.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+class TmainwinTestProbe {
+public:
+  explicit TmainwinTestProbe(Tmainwin* W) : Win(W) {}
+  Tmainwin* Win;
+  int64_t& StartTime() { return Win->StartTime; }
+  int64_t& Moves() { return Win->Moves; }
+  int32_t& XSize() { return Win->XSize; }
+  int32_t& YSize() { return Win->YSize; }
+  int32_t& NumColors() { return Win->NumColors; }
+  TBoard& Board() { return Win->platform; }
+  std::vector<TColor>& Colors() { return Win->Colors; }
+  std::vector<TPanel*>& ColorBtn() { return Win->ColorBtn; }
+};
+
+namespace {
+
+// The window's client area painted into a 32-bit DIB through the toolkit's
+// DC-in-WParam painting.
+class TCapture {
+public:
+  explicit TCapture(TWinControl* Control) : FWidth(Control->ClientWidth()), FHeight(Control->ClientHeight()) {
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), FWidth, -FHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    FBitmap.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&FBits), nullptr, 0));
+    TMemoryDC dc(nullptr);
+    TSelectObject select(dc.Get(), FBitmap.Get());
+    Control->PaintTo(dc.Get(), 0, 0);
+    GdiFlush();
+  }
+  // As TColor (0x00BBGGRR).
+  TColor Pixel(int X, int Y) const {
+    const uint32_t p = FBits[Y * FWidth + X];
+    return static_cast<TColor>(((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF));
+  }
+  void SaveBmp(const char* Path) const {
+    BITMAPFILEHEADER fh{};
+    BITMAPINFOHEADER ih{sizeof(BITMAPINFOHEADER), FWidth, -FHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD bytes = static_cast<DWORD>(FWidth) * FHeight * 4;
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof ih;
+    fh.bfSize = fh.bfOffBits + bytes;
+    if (FILE* f = std::fopen(Path, "wb")) {
+      std::fwrite(&fh, sizeof fh, 1, f);
+      std::fwrite(&ih, sizeof ih, 1, f);
+      std::fwrite(FBits, bytes, 1, f);
+      std::fclose(f);
+    }
+  }
+
+private:
+  int FWidth, FHeight;
+  TGdiBitmap FBitmap;
+  uint32_t* FBits = nullptr;
+};
+
+void Click(TControl* Control) {
+  HWND h = static_cast<TWinControl*>(Control)->Handle();
+  SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+  SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+}
+
+std::vector<int> Bounds(TControl* C) { return {C->Left(), C->Top(), C->Width(), C->Height()}; }
+
+// Finds this process's message box with the given caption, reads its text and closes it.
+struct TBoxWatcher {
+  std::wstring Text;
+  std::atomic<bool> Found{false};
+  std::thread Thread;
+  void Start(const std::wstring& Caption) {
+    Thread = std::thread([this, Caption] {
+      for (int i = 0; i < 500 && !Found; ++i) {
+        HWND box = FindWindowW(L"#32770", Caption.c_str());
+        DWORD pid = 0;
+        if (box) GetWindowThreadProcessId(box, &pid);
+        if (box && pid == GetCurrentProcessId()) {
+          wchar_t buffer[512] = {};
+          GetDlgItemTextW(box, 0xFFFF, buffer, 512);
+          Text = buffer;
+          Found = true;
+          PostMessageW(box, WM_COMMAND, IDOK, 0);
+          return;
+        }
+        Sleep(10);
+      }
+    });
+  }
+  void Join() {
+    if (Thread.joinable()) Thread.join();
+  }
+};
+
+class GameWindow : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    Application->Initialize();
+    Application->SetMainFormOnTaskBar(true);
+  }
+  void SetUp() override {
+    Application->CreateForm(Win);
+    Win->Show();
+    Application->ProcessMessages();
+  }
+  void TearDown() override { delete Win; }
+  Tmainwin* Win = nullptr;
+};
+
+}  // namespace
+
+TEST_F(GameWindow, LayoutAfterCreation) {
+  TmainwinTestProbe p(Win);
+  EXPECT_EQ(Application->MainForm(), Win);
+  EXPECT_EQ(Win->ClientWidth(), 650);
+  EXPECT_EQ(Win->ClientHeight(), 521);
+  EXPECT_EQ(Win->Caption(), L"Quorrel");
+  EXPECT_TRUE(Win->DoubleBuffered());
+  EXPECT_EQ(Bounds(Win->VelSkinToolbar1), (std::vector<int>{0, 0, 650, 33}));
+  EXPECT_EQ(Bounds(Win->GamePanel), (std::vector<int>{0, 33, 450, 454}));
+  EXPECT_EQ(Bounds(Win->VelSkinPanel2), (std::vector<int>{450, 33, 200, 454}));
+  EXPECT_EQ(Bounds(Win->VelSkinPanel3), (std::vector<int>{0, 487, 650, 34}));
+  EXPECT_EQ(Win->Gamefield->Parent(), Win->GamePanel);
+  EXPECT_EQ(Bounds(Win->Gamefield), (std::vector<int>{2, 2, 446, 450}));
+
+  const std::vector<std::vector<int>> places = {{3, 24}, {59, 24}, {115, 24}, {3, 80},
+                                                {59, 80}, {115, 80}, {3, 136}, {59, 136}};
+  const std::vector<TColor> palette = {clRed, clLime, clBlue, clYellow, clAqua, clFuchsia, 5275647, 14822282};
+  ASSERT_EQ(p.ColorBtn().size(), 8u);
+  for (int i = 0; i < 8; ++i) {
+    TPanel* b = p.ColorBtn()[i];
+    EXPECT_EQ(b->Left(), places[i][0]) << i;
+    EXPECT_EQ(b->Top(), places[i][1]) << i;
+    EXPECT_EQ(b->Width(), 50);
+    EXPECT_TRUE(b->Visible());
+    EXPECT_EQ(p.Colors()[i], palette[i]) << i;
+  }
+  EXPECT_EQ(Win->ColPanel4->TabOrder(), 5);
+  EXPECT_EQ(Win->ColPanel6->TabOrder(), 3);
+  EXPECT_EQ(Win->StartGame->TabOrder(), 0);
+  EXPECT_EQ(Win->ChooseSize->Text(), L"中");
+  EXPECT_EQ(Win->ChooseColors->Text(), L"6");
+  EXPECT_EQ(p.XSize(), 0);
+  EXPECT_EQ(p.StartTime(), -1);
+  EXPECT_FALSE(Win->OverallTimer->Enabled());
+
+  // The painted colour buttons carry their colours.
+  TCapture shot(Win);
+  for (int i = 0; i < 8; ++i) {
+    const POINT c = p.ColorBtn()[i]->ClientToScreen(POINT{25, 25});
+    POINT f = Win->ScreenToClient(c);
+    EXPECT_EQ(shot.Pixel(f.x, f.y), palette[i]) << i;
+  }
+}
+
+TEST_F(GameWindow, StartedGamePaintsItsCellsAndTheMarker) {
+  TmainwinTestProbe p(Win);
+  Win->StartGameClick(Win->StartGame);
+  ASSERT_EQ(p.XSize(), 20);
+  EXPECT_EQ(p.NumColors(), 6);
+  EXPECT_FALSE(p.ColorBtn()[6]->Visible());
+  EXPECT_TRUE(p.ColorBtn()[5]->Visible());
+  EXPECT_EQ(p.ColorBtn()[4]->Tag(), 4);
+  EXPECT_TRUE(Win->OverallTimer->Enabled());
+
+  TCapture shot(Win);
+  if (const char* dir = std::getenv("QUORREL_SHOT_DIR")) shot.SaveBmp((std::string(dir) + "/started.bmp").c_str());
+  const int ox = 2, oy = 35;  // the field in the window's client area
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 20; ++x)
+      ASSERT_EQ(shot.Pixel(ox + x * 22 + 18, oy + y * 22 + 18), p.Colors()[p.Board()[x][y]]) << x << "," << y;
+  // Right and bottom strips beyond the cells keep the background.
+  EXPECT_EQ(static_cast<uint32_t>(shot.Pixel(ox + 443, oy + 100)), ColorToRGB(clBtnFace));
+  EXPECT_EQ(static_cast<uint32_t>(shot.Pixel(ox + 100, oy + 445)), ColorToRGB(clBtnFace));
+  // The marker: three strokes in the complement of the corner's colour, meeting at (11, 11).
+  const TColor corner = p.Colors()[p.Board()[0][0]];
+  const TColor complement = static_cast<TColor>(~static_cast<uint32_t>(corner) & 0xFFFFFF);
+  EXPECT_EQ(shot.Pixel(ox + 5, oy + 5), complement);
+  EXPECT_EQ(shot.Pixel(ox + 11, oy + 7), complement);
+  EXPECT_EQ(shot.Pixel(ox + 7, oy + 11), complement);
+  EXPECT_EQ(shot.Pixel(ox + 3, oy + 9), corner);
+}
+
+TEST_F(GameWindow, MovesAWinAndTheIdleStateAfterIt) {
+  TmainwinTestProbe p(Win);
+  // Idle clicks change nothing.
+  Click(Win->ColPanel2);
+  EXPECT_EQ(p.Moves(), 0);
+  EXPECT_EQ(Win->MoveNum->Caption(), L"0");
+
+  Win->StartGameClick(Win->StartGame);
+  // A press on the current colour counts but changes no cell.
+  const TBoard before = p.Board();
+  Click(p.ColorBtn()[p.Board()[0][0]]);
+  EXPECT_EQ(p.Moves(), 1);
+  EXPECT_EQ(Win->MoveNum->Caption(), L"1");
+  EXPECT_EQ(p.Board(), before);
+
+  // Force a board that one press finishes.
+  for (auto& column : p.Board()) std::fill(column.begin(), column.end(), 2);
+  p.Board()[0][0] = 0;
+  TBoxWatcher watcher;
+  watcher.Start(L"提 示");
+  Click(p.ColorBtn()[2]);
+  watcher.Join();
+  ASSERT_TRUE(watcher.Found);
+  EXPECT_EQ(watcher.Text, L"你用 6 种颜色完成了中画面游戏\r\n移动: 2\r\n用时: 00:00:00");
+  EXPECT_EQ(p.XSize(), 0);
+  EXPECT_EQ(p.StartTime(), -1);
+  EXPECT_FALSE(Win->OverallTimer->Enabled());
+  EXPECT_EQ(Win->MoveNum->Caption(), L"2");
+
+  TCapture shot(Win);
+  for (int y = 0; y < 450; y += 7)
+    for (int x = 0; x < 446; x += 7)
+      ASSERT_EQ(static_cast<uint32_t>(shot.Pixel(2 + x, 35 + y)), ColorToRGB(clBtnFace)) << x << "," << y;
+
+  Click(p.ColorBtn()[1]);
+  EXPECT_EQ(p.Moves(), 2);
+}
+
+TEST_F(GameWindow, ClockShowsTheElapsedTime) {
+  TmainwinTestProbe p(Win);
+  Win->StartGameClick(Win->StartGame);
+  EXPECT_EQ(Win->NeedTime->Caption(), L"00:00:00");
+  // A game that started 1 h 2 min 3.4 s ago (3.4 s when the tick counter is younger than that).
+  const bool longAgo = GetTickCount() > 3723400;
+  p.StartTime() = static_cast<int64_t>(GetTickCount()) - (longAgo ? 3723400 : 3400);
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 1200) {
+    Application->ProcessMessages();
+    Sleep(10);
+  }
+  const std::wstring shown = Win->NeedTime->Caption();
+  const std::wstring prefix = longAgo ? L"01:02:0" : L"00:00:0";
+  EXPECT_TRUE(shown == prefix + L"4" || shown == prefix + L"5") << WideToUtf8(shown);
+  // The label grows with its text.
+  EXPECT_GT(Win->NeedTime->Width(), 30);
+
+  // Without a game the next tick switches the timer off.
+  p.StartTime() = -1;
+  const DWORD again = GetTickCount();
+  while (Win->OverallTimer->Enabled() && GetTickCount() - again < 1500) {
+    Application->ProcessMessages();
+    Sleep(10);
+  }
+  EXPECT_FALSE(Win->OverallTimer->Enabled());
+}

@@ -1,0 +1,442 @@
+#include "toolkit/win/stdctrls.h"
+
+#include <algorithm>
+
+// ---- TPaintBox ------------------------------------------------------------------------
+
+TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {
+  FWidth = 105;
+  FHeight = 105;
+}
+
+void TPaintBox::Paint() {
+  if (OnPaint) OnPaint(this);
+}
+
+// ---- TPanel -----------------------------------------------------------------------------
+
+TPanel::TPanel(TComponent* AOwner) : TCustomControl(AOwner) {
+  FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csOpaque | csDoubleClicks;
+  FColor = clBtnFace;
+  FWidth = 185;
+  FHeight = 41;
+}
+
+void TPanel::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.WinClassName = L"QuorrelPanel";
+}
+
+void TPanel::SetBevelOuter(TBevelCut Value) {
+  if (Value == FBevelOuter) return;
+  FBevelOuter = Value;
+  Realign();
+  Invalidate();
+}
+
+void TPanel::SetBevelWidth(int Value) {
+  if (Value < 0 || Value == FBevelWidth) return;
+  FBevelWidth = Value;
+  Realign();
+  Invalidate();
+}
+
+void TPanel::SetBorderWidth(int Value) {
+  if (Value < 0 || Value == FBorderWidth) return;
+  FBorderWidth = Value;
+  Realign();
+  Invalidate();
+}
+
+void TPanel::AdjustClientRect(RECT& Rect) {
+  const int inset = FBorderWidth + (FBevelOuter != bvNone ? FBevelWidth : 0);
+  InflateRect(&Rect, -inset, -inset);
+}
+
+void TPanel::Paint() {
+  RECT r = ClientRect();
+  Canvas().Brush().SetColor(FColor);
+  Canvas().FillRect(r);
+  if (FBevelOuter == bvNone) return;
+  // A bevel of BevelWidth lines: shadow top-left and light bottom-right when lowered.
+  const TColor topLeft = FBevelOuter == bvLowered ? clBtnShadow : clBtnHighlight;
+  const TColor bottomRight = FBevelOuter == bvLowered ? clBtnHighlight : clBtnShadow;
+  for (int i = 0; i < FBevelWidth; ++i) {
+    Canvas().Pen().SetColor(topLeft);
+    Canvas().MoveTo(r.left, r.bottom - 1);
+    Canvas().LineTo(r.left, r.top);
+    Canvas().LineTo(r.right - 1, r.top);
+    Canvas().Pen().SetColor(bottomRight);
+    Canvas().LineTo(r.right - 1, r.bottom - 1);
+    Canvas().LineTo(r.left - 1, r.bottom - 1);
+    InflateRect(&r, -1, -1);
+  }
+}
+
+// ---- TGroupBox -----------------------------------------------------------------------------
+
+TGroupBox::TGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
+  FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+  FColor = clBtnFace;
+  FWidth = 185;
+  FHeight = 105;
+}
+
+void TGroupBox::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.WinClassName = L"QuorrelGroupBox";
+}
+
+void TGroupBox::AdjustClientRect(RECT& Rect) {
+  Canvas().Lock();
+  TWindowDC screen(nullptr);
+  Canvas().SetHandle(screen.Get());
+  Canvas().Font().Assign(FFont.get());
+  const int h = Canvas().TextHeight(L"0");
+  Canvas().SetHandle(nullptr);
+  Canvas().Unlock();
+  Rect.left += 2;
+  Rect.top += h + 2;
+  Rect.right -= 2;
+  Rect.bottom -= 2;
+}
+
+void TGroupBox::Paint() {
+  const RECT r = ClientRect();
+  Canvas().Brush().SetColor(FColor);
+  Canvas().FillRect(r);
+  const std::wstring caption = Text();
+  const int h = Canvas().TextHeight(L"0");
+  // An etched frame whose top line runs through the middle of the caption.
+  const int top = h / 2;
+  Canvas().Brush().SetStyle(bsClear);
+  Canvas().Pen().SetColor(clBtnShadow);
+  Canvas().Rectangle(r.left, top, r.right - 1, r.bottom - 1);
+  Canvas().Pen().SetColor(clBtnHighlight);
+  Canvas().Rectangle(r.left + 1, top + 1, r.right, r.bottom);
+  if (!caption.empty()) {
+    Canvas().Brush().SetColor(FColor);
+    const SIZE extent = Canvas().TextExtent(caption);
+    const RECT textRect{8, 0, 8 + extent.cx + 4, extent.cy};
+    Canvas().Font().SetColor(FFont->Color());
+    Canvas().TextRect(textRect, 10, 0, caption);
+  }
+}
+
+// ---- TLabel -------------------------------------------------------------------------------
+
+TLabel::TLabel(TComponent* AOwner) : TGraphicControl(AOwner) {
+  FControlStyle |= csOpaque;
+  FWidth = 65;
+  FHeight = 17;
+}
+
+void TLabel::SetAutoSize(bool Value) {
+  if (Value == FAutoSize) return;
+  FAutoSize = Value;
+  AdjustBounds();
+}
+
+void TLabel::SetTransparent(bool Value) {
+  if (Value == FTransparent) return;
+  FTransparent = Value;
+  Invalidate();
+}
+
+void TLabel::Dispatch(TMessage& Message) {
+  TGraphicControl::Dispatch(Message);
+  if (Message.Msg == CM_TEXTCHANGED || Message.Msg == CM_FONTCHANGED) AdjustBounds();
+}
+
+void TLabel::Loaded() {
+  TGraphicControl::Loaded();
+  AdjustBounds();
+}
+
+void TLabel::AdjustBounds() {
+  if (!FAutoSize || ComponentState().Contains(csLoading)) return;
+  TWindowDC screen(nullptr);
+  Canvas().Lock();
+  Canvas().SetHandle(screen.Get());
+  Canvas().Font().Assign(FFont.get());
+  const SIZE extent = Canvas().TextExtent(FText.empty() ? std::wstring(L" ") : FText);
+  Canvas().SetHandle(nullptr);
+  Canvas().Unlock();
+  SetBounds(FLeft, FTop, FText.empty() ? FWidth : extent.cx, extent.cy);
+}
+
+void TLabel::Paint() {
+  const RECT r = ClientRect();
+  if (FTransparent) {
+    Canvas().Brush().SetStyle(bsClear);
+  } else {
+    Canvas().Brush().SetColor(FColor);
+    Canvas().FillRect(r);
+    Canvas().Brush().SetStyle(bsClear);
+  }
+  Canvas().Font().SetColor(FEnabled ? FFont->Color() : clGrayText);
+  Canvas().TextRect(r, 0, 0, FText);
+}
+
+// ---- TButton ------------------------------------------------------------------------------
+
+TButton::TButton(TComponent* AOwner) : TWinControl(AOwner) {
+  // The native button produces the click; the toolkit adds no click of its own.
+  FControlStyle = csSetCaption | csDoubleClicks | csNativePaint;
+  FTabStop = true;
+  FWidth = 75;
+  FHeight = 25;
+}
+
+void TButton::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.Style &= ~WS_CLIPCHILDREN;
+  Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+  Params.WinClassName = L"QuorrelButton";
+  Params.BaseClassName = L"BUTTON";
+}
+
+void TButton::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_COMMAND) {
+    if (HIWORD(Message.WParam) == BN_CLICKED) Click();
+    return;
+  }
+  if (Message.Msg == CM_DIALOGKEY) {
+    // Enter presses the default button, Esc the cancel button.
+    if ((Message.WParam == VK_RETURN && FDefault) || (Message.WParam == VK_ESCAPE && FCancel)) {
+      if (FEnabled && Showing()) {
+        Click();
+        Message.Result = 1;
+      }
+      return;
+    }
+  }
+  TWinControl::Dispatch(Message);
+}
+
+void TButton::Click() {
+  if (FModalResult != mrNone)
+    if (TCustomForm* form = GetParentForm()) form->SetModalResult(FModalResult);
+  TWinControl::Click();
+}
+
+// ---- TComboBox ----------------------------------------------------------------------------
+
+// Items kept by the native list while the window exists, and in a string list otherwise.
+class TComboBox::TComboBoxStrings : public TStrings {
+public:
+  explicit TComboBoxStrings(TComboBox& Combo) : FCombo(Combo) {}
+  TStringList Stored;
+
+  int Count() const override {
+    if (!FCombo.FHandle) return Stored.Count();
+    return static_cast<int>(SendMessageW(FCombo.FHandle, CB_GETCOUNT, 0, 0));
+  }
+  std::wstring Strings(int Index) const override {
+    if (!FCombo.FHandle) return Stored.Strings(Index);
+    CheckIndex(Index, Count());
+    const LRESULT length = SendMessageW(FCombo.FHandle, CB_GETLBTEXTLEN, Index, 0);
+    if (length == CB_ERR) return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(FCombo.FHandle, CB_GETLBTEXT, Index, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
+    return text;
+  }
+  TObject* Objects(int Index) const override {
+    if (!FCombo.FHandle) return Stored.Objects(Index);
+    CheckIndex(Index, Count());
+    return reinterpret_cast<TObject*>(SendMessageW(FCombo.FHandle, CB_GETITEMDATA, Index, 0));
+  }
+  void PutObject(int Index, TObject* AObject) override {
+    if (!FCombo.FHandle) return Stored.PutObject(Index, AObject);
+    CheckIndex(Index, Count());
+    SendMessageW(FCombo.FHandle, CB_SETITEMDATA, Index, reinterpret_cast<LPARAM>(AObject));
+  }
+  void Insert(int Index, const std::wstring& S) override {
+    if (!FCombo.FHandle) return Stored.Insert(Index, S);
+    CheckIndex(Index, Count() + 1);
+    const LRESULT r = SendMessageW(FCombo.FHandle, CB_INSERTSTRING, Index, reinterpret_cast<LPARAM>(S.c_str()));
+    if (r < 0) throw EOutOfMemory();
+  }
+  void Delete(int Index) override {
+    if (!FCombo.FHandle) return Stored.Delete(Index);
+    CheckIndex(Index, Count());
+    SendMessageW(FCombo.FHandle, CB_DELETESTRING, Index, 0);
+  }
+  void Clear() override {
+    if (!FCombo.FHandle) return Stored.Clear();
+    const std::wstring text = FCombo.GetTextBuf();
+    SendMessageW(FCombo.FHandle, CB_RESETCONTENT, 0, 0);
+    // Clearing the list keeps what the edit shows.
+    SetWindowTextW(FCombo.FHandle, text.c_str());
+  }
+
+private:
+  static void CheckIndex(int Index, int Limit) {
+    if (Index < 0 || Index >= Limit) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+  }
+  TComboBox& FCombo;
+};
+
+TComboBox::TComboBox(TComponent* AOwner) : TWinControl(AOwner), FItems(std::make_unique<TComboBoxStrings>(*this)) {
+  FControlStyle = csSetCaption | csDoubleClicks | csNativePaint;
+  FTabStop = true;
+  FColor = clWindow;
+  FWidth = 145;
+  FHeight = 21;
+}
+
+TComboBox::~TComboBox() {
+  // The window goes while the item list still exists.
+  DestroyHandle();
+}
+
+void TComboBox::CreateParams(TCreateParams& Params) {
+  TWinControl::CreateParams(Params);
+  Params.Style &= ~WS_CLIPCHILDREN;
+  Params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL | (FStyle == csDropDown ? CBS_DROPDOWN : CBS_DROPDOWNLIST);
+  // The window's height includes the dropped-down list.
+  Params.Height = FHeight + FDropDownCount * std::max(FHeight - 6, 16) + 2;
+  Params.WinClassName = L"QuorrelComboBox";
+  Params.BaseClassName = L"COMBOBOX";
+}
+
+void TComboBox::CreateWnd() {
+  const std::wstring text = FText;
+  TWinControl::CreateWnd();
+  SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), 0);
+  // The edit field's height follows the font; make the control the height it was given.
+  if (FStyle == csDropDown || FStyle == csDropDownList) {
+    const LRESULT editHeight = SendMessageW(FHandle, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    const int wanted = FHeight - 6;
+    if (editHeight != CB_ERR && wanted > 0 && wanted != editHeight)
+      SendMessageW(FHandle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
+  }
+  for (int i = 0; i < FItems->Stored.Count(); ++i) {
+    SendMessageW(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Stored.Strings(i).c_str()));
+    SendMessageW(FHandle, CB_SETITEMDATA, i, reinterpret_cast<LPARAM>(FItems->Stored.Objects(i)));
+  }
+  FItems->Stored.Clear();
+  if (FItemIndex >= 0)
+    SendMessageW(FHandle, CB_SETCURSEL, FItemIndex, 0);
+  else
+    SetWindowTextW(FHandle, text.c_str());
+  UpdateBounds();
+}
+
+void TComboBox::DestroyWnd() {
+  if (!FHandle) return;
+  FItemIndex = static_cast<int>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
+  const int n = static_cast<int>(SendMessageW(FHandle, CB_GETCOUNT, 0, 0));
+  TStringList saved;
+  for (int i = 0; i < n; ++i) saved.AddObject(FItems->Strings(i), FItems->Objects(i));
+  TWinControl::DestroyWnd();
+  FItems->Stored.Assign(&saved);
+}
+
+TStrings& TComboBox::Items() { return *FItems; }
+
+int TComboBox::ItemIndex() {
+  if (!FHandle) return FItemIndex;
+  return static_cast<int>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
+}
+
+void TComboBox::SetItemIndex(int Value) {
+  if (Value < -1 || Value >= FItems->Count()) Value = -1;
+  FItemIndex = Value;
+  if (FHandle) {
+    SendMessageW(FHandle, CB_SETCURSEL, Value, 0);
+  } else {
+    FText = Value >= 0 ? FItems->Stored.Strings(Value) : std::wstring();
+  }
+}
+
+void TComboBox::SetStyle(TComboBoxStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  RecreateWnd();
+}
+
+bool TComboBox::DroppedDown() { return FHandle && SendMessageW(FHandle, CB_GETDROPPEDSTATE, 0, 0) != 0; }
+
+// The text selects the item it names exactly, or none.
+void TComboBox::SetTextBuf(const std::wstring& Value) {
+  FText = Value;
+  if (!FHandle) {
+    FItemIndex = FItems->Stored.IndexOf(Value);
+    if (FItemIndex >= 0 && FItems->Stored.Strings(FItemIndex) != Value) FItemIndex = -1;
+    return;
+  }
+  const LRESULT found = SendMessageW(FHandle, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(Value.c_str()));
+  SendMessageW(FHandle, CB_SETCURSEL, found == CB_ERR ? static_cast<WPARAM>(-1) : found, 0);
+  SetWindowTextW(FHandle, Value.c_str());
+}
+
+void TComboBox::Dispatch(TMessage& Message) {
+  if (Message.Msg == CN_COMMAND) {
+    switch (HIWORD(Message.WParam)) {
+      case CBN_SELCHANGE:
+        // The edit shows the new item only after this notification: put it there first.
+        if (const int i = ItemIndex(); i >= 0) SetWindowTextW(FHandle, FItems->Strings(i).c_str());
+        if (OnSelect) OnSelect(this);
+        if (OnChange) OnChange(this);
+        Perform(CM_TEXTCHANGED);
+        break;
+      case CBN_EDITCHANGE:
+        if (OnChange) OnChange(this);
+        Perform(CM_TEXTCHANGED);
+        break;
+      default:
+        break;
+    }
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// ---- TTimer -------------------------------------------------------------------------------
+
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
+  FWindow = std::make_unique<TUtilWindow>([this](TMessage& Message) { WndProc(Message); });
+}
+
+TTimer::~TTimer() {
+  FEnabled = false;
+  UpdateTimer();
+}
+
+void TTimer::SetEnabled(bool Value) {
+  if (Value == FEnabled) return;
+  FEnabled = Value;
+  UpdateTimer();
+}
+
+void TTimer::SetInterval(unsigned Value) {
+  if (Value == FInterval) return;
+  FInterval = Value;
+  UpdateTimer();
+}
+
+void TTimer::SetOnTimer(TNotifyEvent Value) {
+  FOnTimer = std::move(Value);
+  UpdateTimer();
+}
+
+void TTimer::UpdateTimer() {
+  KillTimer(FWindow->Handle(), 1);
+  if (FEnabled && FInterval != 0 && FOnTimer)
+    Win32Check(SetTimer(FWindow->Handle(), 1, FInterval, nullptr) != 0, "SetTimer");
+}
+
+void TTimer::Timer() {
+  if (FOnTimer) FOnTimer(this);
+}
+
+void TTimer::WndProc(TMessage& Message) {
+  if (Message.Msg == WM_TIMER) {
+    Timer();
+    return;
+  }
+  Message.Result = DefWindowProcW(FWindow->Handle(), Message.Msg, Message.WParam, Message.LParam);
+}
