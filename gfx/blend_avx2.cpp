@@ -69,28 +69,39 @@ inline __m256i BlendMaster8(__m256i f, __m256i b, __m256i m1) {
   return _mm256_packus_epi16(Lerp16(flo, Lo16(b), wlo), Lerp16(fhi, Hi16(b), whi));
 }
 
-// General merge case: DivTable[Ra][v] as a single-precision quotient rounded
-// to nearest even (exact, see the SSE2 file).
-inline __m256i MergeGeneralHalf(__m256i f, __m256i b) {
+// DivTable[Ra][v] = v * 255 / Ra rounded to nearest, ties to even, from
+// N = v * 255 and R = the single-precision reciprocal of Ra. N * R lies within
+// 3.1e-5 of the true quotient, and a quotient that is not a tie lies at least
+// 1/510 from a half, so rounding N * R to nearest is exact except at ties;
+// a product within 0.001 of a half is therefore a tie, whose even neighbour
+// is floor + (floor & 1).
+inline __m256i DivRoundEven(__m256 n, __m256 r) {
+  const __m256 q = _mm256_mul_ps(n, r);
+  const __m256 fl = _mm256_floor_ps(q);
+  const __m256 dist = _mm256_and_ps(_mm256_sub_ps(_mm256_sub_ps(q, fl), _mm256_set1_ps(0.5f)),
+                                    _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF)));
+  const __m256i tie = _mm256_castps_si256(_mm256_cmp_ps(dist, _mm256_set1_ps(0.001f), _CMP_LT_OQ));
+  const __m256i k = _mm256_cvtps_epi32(fl);
+  const __m256i even = _mm256_add_epi32(k, _mm256_and_si256(k, _mm256_set1_epi32(1)));
+  return Select(tie, even, _mm256_cvtps_epi32(q));
+}
+
+// The general merge case for two pixel pairs in 16-bit lanes: b = MulTable[Ba][B_c],
+// v = b +/- MulTable[Fa][|F_c - b|], Ra = Fa + Ba - MulTable[Ba][Fa], and the
+// channel is DivTable[Ra][v] (v <= Ra, so at most 255). R0 and R1 hold the
+// reciprocals of Ra for the pixels of the low and high unpacked quarters.
+inline __m256i MergeGeneralHalf(__m256i f, __m256i b, __m256 r0, __m256 r1) {
   const __m256i fa = AlphaLanes(f), ba = AlphaLanes(b);
   const __m256i bp = Div255(_mm256_mullo_epi16(b, ba));
-  const __m256i d = _mm256_sub_epi16(_mm256_max_epi16(f, bp), _mm256_min_epi16(f, bp));
-  const __m256i m = Div255(_mm256_mullo_epi16(d, fa));
-  const __m256i neg = _mm256_cmpgt_epi16(bp, f);
-  const __m256i v = _mm256_add_epi16(bp, _mm256_sub_epi16(_mm256_xor_si256(m, neg), neg));
+  const __m256i diff = _mm256_sub_epi16(f, bp);
+  const __m256i m = Div255(_mm256_mullo_epi16(_mm256_abs_epi16(diff), fa));
+  const __m256i v = _mm256_add_epi16(bp, _mm256_sign_epi16(m, diff));  // b +/- m
   const __m256i ra =
       _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
-  const __m256i raDiv = _mm256_max_epi16(ra, _mm256_set1_epi16(1));
-
   const __m256i n = _mm256_mullo_epi16(v, _mm256_set1_epi16(255));  // v * 255 <= 65025
-  const __m256 q0 =
-      _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(n, Zero())),
-                    _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(raDiv, Zero())));
-  const __m256 q1 =
-      _mm256_div_ps(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(n, Zero())),
-                    _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(raDiv, Zero())));
-  const __m256i c = _mm256_packs_epi32(_mm256_cvtps_epi32(q0), _mm256_cvtps_epi32(q1));
-  return Select(ColourLanes16(), c, ra);
+  const __m256i c0 = DivRoundEven(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(n, Zero())), r0);
+  const __m256i c1 = DivRoundEven(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(n, Zero())), r1);
+  return Select(ColourLanes16(), _mm256_packs_epi32(c0, c1), ra);
 }
 
 inline __m256i Merge8(__m256i f, __m256i b) {
@@ -102,10 +113,19 @@ inline __m256i Merge8(__m256i f, __m256i b) {
   const __m256i special = _mm256_or_si256(_mm256_or_si256(fa0, ba255), takeF);
   if (_mm256_movemask_epi8(fa0) == -1) return b;
   __m256i result = f;
-  if (_mm256_movemask_epi8(special) != -1)
-    result = Select(takeF, f,
-                    _mm256_packus_epi16(MergeGeneralHalf(Lo16(f), Lo16(b)),
-                                        MergeGeneralHalf(Hi16(f), Hi16(b))));
+  if (_mm256_movemask_epi8(special) != -1) {
+    // 1 / Ra per pixel (Ra in 32-bit lanes, where the 16-bit Div255 also holds;
+    // lanes of pixels that are not merged here get Ra >= 1 so stay finite).
+    const __m256i ra = _mm256_sub_epi32(_mm256_add_epi32(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
+    const __m256 r = _mm256_div_ps(_mm256_set1_ps(1.0f),
+                                   _mm256_cvtepi32_ps(_mm256_max_epi32(ra, _mm256_set1_epi32(1))));
+    // Unpacking turns pixels 0-3 | 4-7 into quarters 0|4, 1|5 (low pair) and 2|6, 3|7 (high pair).
+    const __m256i lo = MergeGeneralHalf(Lo16(f), Lo16(b), _mm256_permute_ps(r, 0x00),
+                                        _mm256_permute_ps(r, 0x55));
+    const __m256i hi = MergeGeneralHalf(Hi16(f), Hi16(b), _mm256_permute_ps(r, 0xAA),
+                                        _mm256_permute_ps(r, 0xFF));
+    result = Select(takeF, f, _mm256_packus_epi16(lo, hi));
+  }
   if (_mm256_movemask_epi8(ba255) != 0)
     result = Select(ba255, _mm256_or_si256(Blend8(f, b), AlphaMask32()), result);
   return Select(fa0, b, result);

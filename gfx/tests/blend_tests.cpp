@@ -98,6 +98,13 @@ TEST(BlendTables, ExactIntegerFormsEqualTheTables) {
     for (int v = 0; v <= ra; ++v) {
       const float q = float(v * 255) / float(ra);
       ASSERT_EQ(int(std::nearbyint(q)), DivTable[ra][v]) << v << "/" << ra;
+      // Product with the reciprocal; a product within 0.001 of a half is a
+      // tie and goes to the even neighbour.
+      const float p = float(v * 255) * (1.0f / float(ra));
+      const float fl = std::floor(p);
+      const int k = int(fl);
+      const int r = std::fabs(p - fl - 0.5f) < 0.001f ? k + (k & 1) : int(std::nearbyint(p));
+      ASSERT_EQ(r, DivTable[ra][v]) << v << "/" << ra;
     }
 }
 
