@@ -104,12 +104,7 @@ void TCustomBackend::PrepareSurface(int32_t, int32_t, bool) {}
 void TCustomBackend::ReleaseSurface() {}
 
 void TCustomBackend::Clear() {
-  if (FOwner) {
-    int32_t w = FOwner->FWidth, h = FOwner->FHeight;
-    ChangeSize(w, h, 0, 0, false);
-    FOwner->FWidth = w;
-    FOwner->FHeight = h;
-  }
+  if (FOwner) ChangeSize(FOwner->FWidth, FOwner->FHeight, 0, 0, false);
 }
 
 bool TCustomBackend::Empty() const { return false; }

@@ -552,3 +552,44 @@ TEST(Bitmap32Stream, FileRoundTrip) {
   EXPECT_EQ(c.Width(), 5);
   EXPECT_EQ(c.Pixel(4, 3), 0x80402010u);
 }
+
+namespace {
+// A second memory backend class, to see the pixels move across a switch.
+class TCountingBackend : public TMemoryBackend {
+public:
+  using TMemoryBackend::TMemoryBackend;
+  static inline int Prepared = 0;
+
+protected:
+  void PrepareSurface(int32_t W, int32_t H, bool ClearBuffer) override {
+    ++Prepared;
+    TMemoryBackend::PrepareSurface(W, H, ClearBuffer);
+  }
+};
+}  // namespace
+
+TEST(Bitmap32, BackendSwitchKeepsPixelsAndHandleEventsFollowSizeChanges) {
+  TBitmap32 b;
+  int handles = 0;
+  b.SetOnHandleChanged([&](TObject*) { ++handles; });
+  b.SetSize(3, 2);
+  EXPECT_EQ(handles, 1);
+  b.Clear(0xFF445566);
+  b.SetClipRect(MakeRect(0, 0, 1, 1));
+  TCustomBackend* old = b.Backend();
+  b.SetBackend(NewBackend<TCountingBackend>(nullptr));
+  EXPECT_NE(b.Backend(), old);
+  EXPECT_EQ(b.Backend()->Owner(), &b);
+  EXPECT_EQ(b.Backend()->RefCount(), 1);
+  EXPECT_EQ(TCountingBackend::Prepared, 1);
+  EXPECT_EQ(b.Width(), 3);
+  EXPECT_EQ(b.Pixel(2, 1), 0xFF445566u);
+  EXPECT_EQ(b.ClipRect(), b.BoundsRect());
+  b.SetSize(1, 1);
+  EXPECT_EQ(TCountingBackend::Prepared, 2);
+  EXPECT_GE(handles, 2);
+  b.Lock();
+  EXPECT_EQ(b.LockCount(), 1);
+  b.Unlock();
+  EXPECT_EQ(b.LockCount(), 0);
+}
