@@ -705,7 +705,7 @@ TColor32 TCustomBitmap32::GetStippleColor() {
   const size_t n = FStipplePattern.size();
   if (n == 0) return 0xFF000000u;
   FStippleCounter = WrapCounter(FStippleCounter, n);
-  // Ties round to even, as the counter's original arithmetic did.
+  // Ties round to even (the default floating-point rounding).
   int64_t i = int64_t(std::nearbyint(FStippleCounter - 0.5f));
   i = std::clamp<int64_t>(i, 0, int64_t(n) - 1);
   const int32_t a = int32_t(std::nearbyint((FStippleCounter - float(i)) * 255.0f));

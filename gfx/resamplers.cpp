@@ -207,8 +207,10 @@ void TNearestResampler::Resample(TCustomBitmap32* Dst, const TRect& DstRect, TRe
   }
 
   // Column map: the source column that holds each destination column's left
-  // edge, with the scale held as a 32-bit float as stored by the original
-  // arithmetic. Entries are kept inside SrcRect against rounding at extreme scales.
+  // edge. The scale is held as a 32-bit float on purpose: its rounding decides
+  // which column a boundary lands in (14 -> 20 maps column 10 to 6), and stored
+  // skins depend on that. Entries are kept inside SrcRect against rounding at
+  // extreme scales.
   const int32_t clipW = DstClip.Width();
   std::vector<int32_t> map(static_cast<size_t>(clipW));
   if (dstW < 2) {
