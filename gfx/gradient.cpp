@@ -93,9 +93,10 @@ void PaintGradient(TCustomBitmap32& Work, const TRect& Area, const TRect& R, con
   }
   // Position along the gradient: the coordinate along (cos a, -sin a) from the
   // centre of the bounds (y grows downwards, so positive angles turn the
-  // gradient counter-clockwise on screen). The stops spread over the
-  // contours' extent in that direction, rounded outward and widened by one
-  // pixel at both ends.
+  // gradient counter-clockwise on screen). Along that direction the stops are
+  // laid out like the horizontal path over the contours' extent, rounded
+  // outward and widened by one pixel at both ends: one colour per whole
+  // pixel of the extent, each target pixel taking the one under its centre.
   const double c = std::cos(double(Radians)), s = std::sin(double(Radians));
   const double cx = (double(Bounds.Left) + Bounds.Right) / 131072.0;
   const double cy = (double(Bounds.Top) + Bounds.Bottom) / 131072.0;
@@ -107,11 +108,18 @@ void PaintGradient(TCustomBitmap32& Work, const TRect& Area, const TRect& R, con
       uMin = std::min(uMin, u);
       uMax = std::max(uMax, u);
     }
-  const double start = std::floor(uMin) - 1, length = std::ceil(uMax) + 1 - start;
+  const double start = std::floor(uMin) - 1;
+  const int32_t length = int32_t(std::ceil(uMax) + 1 - start);
+  TArrayOfColor32 columns(static_cast<size_t>(length));
+  const TFloat inv = 1.0f / TFloat(length);
+  for (int32_t i = 0; i < length; ++i) columns[size_t(i)] = GradientColorAt(Stops, TFloat(i) * inv);
   for (int32_t y = 0; y < h; ++y) {
     TColor32* row = Work.ScanLine(y);
     const double u0 = along(Area.Left + 0.5, Area.Top + y + 0.5) - start;
-    for (int32_t x = 0; x < w; ++x) row[x] = GradientColorAt(Stops, TFloat((u0 + x * c) / length));
+    for (int32_t x = 0; x < w; ++x) {
+      const double i = std::floor(u0 + x * c);
+      row[x] = columns[size_t(std::clamp(i, 0.0, double(length - 1)))];
+    }
   }
 }
 

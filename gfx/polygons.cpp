@@ -195,13 +195,21 @@ void TSolidPolygonFiller::FillLine(TColor32* Dst, int32_t, int32_t, int32_t Leng
   const bool merge = FCombineMode == cmMerge;
   const TBlendPixelInPlaceFunc full = merge ? MergePixelInPlace : BlendPixelInPlace;
   const TBlendPixelWeightInPlaceFunc partial = merge ? MergePixelMasterInPlace : BlendPixelMasterInPlace;
-  for (int32_t i = 0; i < Length; ++i) {
-    // Full coverage takes the plain operation, so that an opaque colour
-    // stays exactly opaque.
-    if (!Coverage || Coverage[i] == 255)
-      full(FColor, Dst[i]);
-    else
+  for (int32_t i = 0; i < Length;) {
+    // Full coverage takes the plain operation, so that an opaque colour stays
+    // exactly opaque; blended runs go through the run form (same results).
+    if (!Coverage || Coverage[i] == 255) {
+      int32_t n = 1;
+      while (i + n < Length && (!Coverage || Coverage[i + n] == 255)) ++n;
+      if (merge)
+        for (int32_t k = 0; k < n; ++k) full(FColor, Dst[i + k]);
+      else
+        BlendColorRun(FColor, Dst + i, n);
+      i += n;
+    } else {
       partial(FColor, Dst[i], Coverage[i]);
+      ++i;
+    }
   }
 }
 
@@ -215,12 +223,25 @@ void TBitmapPolygonFiller::FillLine(TColor32* Dst, int32_t X, int32_t Y, int32_t
   const bool merge = FPattern->CombineMode() == cmMerge;
   const TBlendPixelInPlaceFunc full = merge ? MergePixelInPlace : BlendPixelInPlace;
   const TBlendPixelWeightInPlaceFunc partial = merge ? MergePixelMasterInPlace : BlendPixelMasterInPlace;
-  for (int32_t i = 0; i < Length; ++i) {
-    if (!Coverage || Coverage[i] == 255)
-      full(row[px], Dst[i]);
-    else
-      partial(row[px], Dst[i], Coverage[i]);
-    if (++px == w) px = 0;
+  for (int32_t i = 0; i < Length;) {
+    // Fully covered runs within one repetition of the pattern row go through
+    // the row merge (same results as the pixel form, one pass).
+    if (merge && (!Coverage || Coverage[i] == 255)) {
+      int32_t n = 1;
+      const int32_t limit = int32_t(std::min<int64_t>(Length - i, w - px));
+      while (n < limit && (!Coverage || Coverage[i + n] == 255)) ++n;
+      MergeRow(row + px, Dst + i, n);
+      i += n;
+      px += n;
+    } else {
+      if (!Coverage || Coverage[i] == 255)
+        full(row[px], Dst[i]);
+      else
+        partial(row[px], Dst[i], Coverage[i]);
+      ++i;
+      ++px;
+    }
+    if (px == w) px = 0;
   }
 }
 
