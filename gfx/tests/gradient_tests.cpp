@@ -178,3 +178,24 @@ TEST(GradientFill, BadInputIsHarmless) {
     for (TColor32 c : Pixels(h.Bmp)) EXPECT_EQ(AlphaOf(c), 255) << angle;
   }
 }
+
+// The fill lays runs through the row operations and single pixels through the
+// pixel ones: every binding must give the same picture.
+TEST(GradientFill, SameResultThroughEveryBlendBinding) {
+  const TArrayOfArrayOfFixedPoint shapes{{FixedPoint(FloatPoint(1.3f, 2.7f)), FixedPoint(FloatPoint(30.5f, 4.1f)),
+                                          FixedPoint(FloatPoint(22.2f, 29.9f)), FixedPoint(FloatPoint(3.3f, 25.0f))},
+                                         Rect(8, 8, 20, 20)};
+  const TArrayOfColor32 stops{0x80FF0000, 0xFF00FF00, 0x400000FF};
+  std::vector<std::vector<TColor32>> results;
+  for (TBlendBinding b : {TBlendBinding::Plain, TBlendBinding::SSE2, TBlendBinding::AVX2}) {
+    if (!BlendBindingAvailable(b)) continue;
+    BindBlendFunctions(b);
+    for (int angle : {0, 90, 37}) {
+      TTarget t(32, 32, 0x80336699);
+      GradientFillPolygons(&t.Bmp, shapes, 0xC0FFFFFF, angle, stops);
+      results.push_back(Pixels(t.Bmp));
+    }
+  }
+  BindBlendFunctions(TBlendBinding::Default);
+  for (size_t i = 3; i < results.size(); ++i) EXPECT_EQ(results[i], results[i % 3]) << i;
+}
