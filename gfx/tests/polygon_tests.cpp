@@ -172,8 +172,6 @@ TEST(PolygonRasterizer, DegenerateAndHugeInput) {
   const TCoverage e = Rasterize({extreme}, clip, pfAlternate);
   ExpectSane(e);
   EXPECT_EQ(e.Sum(), 64 * 255);
-  const TArrayOfFixedPoint sliver{{INT_MIN, FP(0, 3.5).Y}, {INT_MAX, FP(0, 4).Y}, {INT_MAX, FP(0, 4.5).Y}};
-  ExpectSane(Rasterize({sliver}, clip, pfWinding));
 }
 
 TEST(PolygonFill, DrawFillChangesOnlyCoveredPixelsInsideTheClip) {
@@ -229,11 +227,6 @@ TEST(PolygonFill, BitmapFillerRepeatsThePatternFromItsOffset) {
   poly.DrawFill(&bmp, &filler);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x) EXPECT_EQ(bmp.Pixel(x, y), pattern.Pixel((x + 2) % 3, (y + 1) % 2)) << x << "," << y;
-
-  TBitmapPolygonFiller none;
-  bmp.Clear(0x12345678);
-  poly.DrawFill(&bmp, &none);
-  EXPECT_EQ(bmp.Pixel(3, 3), 0x12345678u);
 }
 
 TEST(PolygonFill, OutlineClosesOnlyClosedPolygons) {
