@@ -1,12 +1,13 @@
 #include "skin/resources/skin_image_list.h"
 
 #include "skin/resources/component_stream.h"
+#include "skin/resources/skin_image.h"
 
 
 // ---- TVelSkinBitmapItem -------------------------------------------------------
 
 TVelSkinBitmapItem::TVelSkinBitmapItem(TCollection* Collection)
-    : TCollectionItem(Collection), FBitmap(std::make_unique<TBitmap32>()) {}
+    : TCollectionItem(Collection), FBitmap(std::make_unique<TVelSkinImage>()) {}
 
 TVelSkinBitmapItem::~TVelSkinBitmapItem() = default;
 

@@ -1,0 +1,21 @@
+// Skin drawing procedures that work on device contexts: the text glow, the
+// blank-alpha bitmap fill and the translucent rectangle. Windows only.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "toolkit/win/graphics.h"
+
+// Draws a soft halo of Color around where Text will be drawn in Rect with the
+// canvas's font (Format: DrawText flags). The caller draws the text on top.
+// Nothing happens for a blank text or an empty rectangle.
+void DrawGlowText(TCanvas& Canvas, const RECT& Rect, const std::wstring& Text, int32_t BlurRadius, TColor Color,
+                  UINT Format);
+
+// Replaces Bitmap with a 32-bit bitmap of its size whose every pixel is black
+// with the given alpha.
+void FillAlpha(TGdiBitmap& Bitmap, uint8_t Alpha);
+
+// Blends a rectangle of Color onto DC at Rect with constant opacity Alpha.
+void AlphaFillRect(HDC DC, const RECT& Rect, TColor Color, uint8_t Alpha);
