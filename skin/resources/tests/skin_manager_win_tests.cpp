@@ -76,10 +76,12 @@ TEST_F(WinManagerTest, FilesBesideTheExecutable) {
   const fs::path file = exeDir / "skin_manager_win_beside.png";
   WriteFile(file, pngtest::MakePng(1, 1, 8, 2, {1, 2, 3}, 3));
   TVelSkinImage* image = Manager->GetImageByName(L"skin_manager_win_beside.png");
+  TVelSkinImage* again = Manager->GetImageByName(L"skin_manager_win_beside.png");
   fs::remove(file);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(image->Pixel(0, 0), 0xFF010203u);
-  EXPECT_EQ(Manager->GetImageByName(L"skin_manager_win_beside.png"), image);  // cached
+  EXPECT_EQ(again, image);  // cached
+  EXPECT_EQ(CachedCount(), 1);
 }
 
 TEST_F(WinManagerTest, CorruptFilesAreRejectedWithNothingCached) {
@@ -129,7 +131,8 @@ TEST(SkinDrawWin, AlphaFillRectAndGlow) {
       if (GetRValue(c) > 0 && GetGValue(c) == 0) ++reddish;
     }
   EXPECT_GT(reddish, 10);
-  EXPECT_EQ(GetPixel(dc.Get(), 0, 0), RGB(0, 0, 0));  // far from the glyph
+  // Far from the glyph a white mask pulls by only 1/256 of the distance per pass.
+  EXPECT_LE(GetRValue(GetPixel(dc.Get(), 0, 0)), 8);
   canvas.SetHandle(nullptr);
 
   TGdiBitmap plain(CreateCompatibleBitmap(screen.Get(), 3, 2));
