@@ -137,8 +137,8 @@ public:
   // Rebuilds the built-in module and follows its new list.
   void Reload();
 
-  // Loads an image file into Image by the extension rule; true when the image
-  // carries transparency (PNG rule) and gets blend drawing.
+  // Loads an image file into Image by the extension rule: a PNG that carries
+  // transparency gets blend drawing, an opaque PNG opaque drawing.
   void LoadImageFile(const std::filesystem::path& FileName, TVelSkinImage& Image);
 
 protected:
