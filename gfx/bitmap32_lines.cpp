@@ -449,8 +449,11 @@ void TCustomBitmap32::LineXInternal(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2, 
 }
 
 namespace {
+// The area a fixed-point line reports: ends rounded outward. The rounding up
+// is done in 64 bits, as X2 + 0xFFFF overflows for ends near the 16.16 limit.
 TRect FixedLineArea(TFixed X1, TFixed Y1, TFixed X2, TFixed Y2) {
-  return MakeRect(X1 >> 16, Y1 >> 16, (X2 + 0xFFFF) >> 16, (Y2 + 0xFFFF) >> 16);
+  auto up = [](TFixed v) { return static_cast<int32_t>((int64_t{v} + 0xFFFF) >> 16); };
+  return MakeRect(X1 >> 16, Y1 >> 16, up(X2), up(Y2));
 }
 }  // namespace
 

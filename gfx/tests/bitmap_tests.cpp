@@ -222,6 +222,8 @@ TEST(Bitmap32, FarAwayLinesAreClippedWithoutWalkingThem) {
   b.LineAS(-2000000000, -1999999990, 2000000000, 2000000000, 0xFFFFFFFF, true);
   b.LineS(INT32_MIN, 5, INT32_MAX, 6, 0xFFFFFFFF);
   b.LineXS(Fixed(-30000), Fixed(-29990), Fixed(30000), Fixed(30000), 0xFFFFFFFF);
+  // Ends at the very top of the 16.16 range: the reported area must not overflow.
+  b.LineXS(0, 0, INT32_MAX, INT32_MAX, 0xFFFFFFFF);
   const PixelSet lit = Lit(b);
   EXPECT_FALSE(lit.empty());
   for (auto [x, y] : lit) EXPECT_TRUE(x >= 0 && x < 16 && y >= 0 && y < 16);
