@@ -19,9 +19,6 @@ inline __m256i Lo16(__m256i p) { return _mm256_unpacklo_epi8(p, Zero()); }
 inline __m256i Hi16(__m256i p) { return _mm256_unpackhi_epi8(p, Zero()); }
 inline __m256i Select(__m256i mask, __m256i a, __m256i b) { return _mm256_blendv_epi8(b, a, mask); }
 inline __m256i AlphaMask32() { return _mm256_set1_epi32(int(0xFF000000u)); }
-// Lane 3 of every four 16-bit lanes is a pixel's alpha.
-inline __m256i ColourLanes16() { return _mm256_set1_epi64x(0x0000FFFFFFFFFFFFll); }
-
 inline __m256i AlphaLanes(__m256i p16) {
   return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(p16, 0xFF), 0xFF);
 }
@@ -40,12 +37,6 @@ inline __m256i Lerp16(__m256i f, __m256i b, __m256i w7) {
 // (t + (t >> 8)) >> 8, which equals (t * 257) >> 16, the high half of t * 257.
 inline __m256i Div255(__m256i x) {
   return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
-}
-
-inline __m256i Blend8(__m256i f, __m256i b) {
-  const __m256i flo = Lo16(f), fhi = Hi16(f);
-  return _mm256_packus_epi16(Lerp16(flo, Lo16(b), _mm256_slli_epi16(AlphaLanes(flo), 7)),
-                             Lerp16(fhi, Hi16(b), _mm256_slli_epi16(AlphaLanes(fhi), 7)));
 }
 
 // BlendRow's pixel rule: colour B_c - ((B_c * Fa + 128) >> 8) + ((F_c * Fa + 128) >> 8).
@@ -69,73 +60,160 @@ inline __m256i BlendMaster8(__m256i f, __m256i b, __m256i m1) {
   return _mm256_packus_epi16(Lerp16(flo, Lo16(b), wlo), Lerp16(fhi, Hi16(b), whi));
 }
 
-// DivTable[Ra][v] = v * 255 / Ra rounded to nearest, ties to even, from
-// N = v * 255 and R = the single-precision reciprocal of Ra. N * R lies within
-// 3.1e-5 of the true quotient, and a quotient that is not a tie lies at least
-// 1/510 from a half, so rounding N * R to nearest is exact except at ties;
-// a product within 0.001 of a half is therefore a tie, whose even neighbour
-// is floor + (floor & 1).
-inline __m256i DivRoundEven(__m256 n, __m256 r) {
-  const __m256 q = _mm256_mul_ps(n, r);
-  const __m256 fl = _mm256_floor_ps(q);
-  const __m256 dist = _mm256_and_ps(_mm256_sub_ps(_mm256_sub_ps(q, fl), _mm256_set1_ps(0.5f)),
-                                    _mm256_castsi256_ps(_mm256_set1_epi32(0x7FFFFFFF)));
-  const __m256i tie = _mm256_castps_si256(_mm256_cmp_ps(dist, _mm256_set1_ps(0.001f), _CMP_LT_OQ));
-  const __m256i k = _mm256_cvtps_epi32(fl);
-  const __m256i even = _mm256_add_epi32(k, _mm256_and_si256(k, _mm256_set1_epi32(1)));
-  return Select(tie, even, _mm256_cvtps_epi32(q));
+// ---- Merge on channel planes ------------------------------------------------
+// Merge works on sixteen pixels at once with each channel in its own register
+// (16-bit lanes), so the per-pixel alphas, Ra and its reciprocal need no
+// broadcasting. Within a plane the pixel order is 0-3, 8-11 | 4-7, 12-15; the
+// conversion back undoes it.
+
+struct TPlanes {
+  __m256i c[4];  // blue, green, red, alpha
+};
+
+// Within each 128-bit half, four BGRA pixels to BBBB GGGG RRRR AAAA and back
+// (a 4x4 byte transpose is its own inverse).
+inline __m256i Transpose4x4(__m256i p) {
+  const __m256i idx = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,  //
+                                       0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+  return _mm256_shuffle_epi8(p, idx);
 }
 
-// The general merge case for two pixel pairs in 16-bit lanes: b = MulTable[Ba][B_c],
-// v = b +/- MulTable[Fa][|F_c - b|], Ra = Fa + Ba - MulTable[Ba][Fa], and the
-// channel is DivTable[Ra][v] (v <= Ra, so at most 255). R0 and R1 hold the
-// reciprocals of Ra for the pixels of the low and high unpacked quarters.
-inline __m256i MergeGeneralHalf(__m256i f, __m256i b, __m256 r0, __m256 r1) {
-  const __m256i fa = AlphaLanes(f), ba = AlphaLanes(b);
-  const __m256i bp = Div255(_mm256_mullo_epi16(b, ba));
-  const __m256i diff = _mm256_sub_epi16(f, bp);
-  const __m256i m = Div255(_mm256_mullo_epi16(_mm256_abs_epi16(diff), fa));
-  const __m256i v = _mm256_add_epi16(bp, _mm256_sign_epi16(m, diff));  // b +/- m
-  const __m256i ra =
-      _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
-  const __m256i n = _mm256_mullo_epi16(v, _mm256_set1_epi16(255));  // v * 255 <= 65025
-  const __m256i c0 = DivRoundEven(_mm256_cvtepi32_ps(_mm256_unpacklo_epi16(n, Zero())), r0);
-  const __m256i c1 = DivRoundEven(_mm256_cvtepi32_ps(_mm256_unpackhi_epi16(n, Zero())), r1);
-  return Select(ColourLanes16(), _mm256_packs_epi32(c0, c1), ra);
+// Pixels 0-7 in x and 8-15 in y.
+inline TPlanes ToPlanes(__m256i x, __m256i y) {
+  x = Transpose4x4(x);
+  y = Transpose4x4(y);
+  const __m256i bg = _mm256_unpacklo_epi32(x, y), ra = _mm256_unpackhi_epi32(x, y);
+  return {{Lo16(bg), Hi16(bg), Lo16(ra), Hi16(ra)}};
 }
 
-inline __m256i Merge8(__m256i f, __m256i b) {
-  const __m256i fa = _mm256_srli_epi32(f, 24), ba = _mm256_srli_epi32(b, 24);
-  const __m256i fa0 = _mm256_cmpeq_epi32(fa, Zero());
-  const __m256i ba255 = _mm256_cmpeq_epi32(ba, _mm256_set1_epi32(255));
-  const __m256i takeF = _mm256_or_si256(_mm256_cmpeq_epi32(fa, _mm256_set1_epi32(255)),
-                                        _mm256_cmpeq_epi32(ba, Zero()));
-  const __m256i special = _mm256_or_si256(_mm256_or_si256(fa0, ba255), takeF);
-  if (_mm256_movemask_epi8(fa0) == -1) return b;
-  __m256i result = f;
-  if (_mm256_movemask_epi8(special) != -1) {
-    // 1 / Ra per pixel (Ra in 32-bit lanes, where the 16-bit Div255 also holds;
-    // lanes of pixels that are not merged here get Ra >= 1 so stay finite).
-    const __m256i ra = _mm256_sub_epi32(_mm256_add_epi32(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
-    const __m256 r = _mm256_div_ps(_mm256_set1_ps(1.0f),
-                                   _mm256_cvtepi32_ps(_mm256_max_epi32(ra, _mm256_set1_epi32(1))));
-    // Unpacking turns pixels 0-3 | 4-7 into quarters 0|4, 1|5 (low pair) and 2|6, 3|7 (high pair).
-    const __m256i lo = MergeGeneralHalf(Lo16(f), Lo16(b), _mm256_permute_ps(r, 0x00),
-                                        _mm256_permute_ps(r, 0x55));
-    const __m256i hi = MergeGeneralHalf(Hi16(f), Hi16(b), _mm256_permute_ps(r, 0xAA),
-                                        _mm256_permute_ps(r, 0xFF));
-    result = Select(takeF, f, _mm256_packus_epi16(lo, hi));
+inline void FromPlanes(const TPlanes& p, __m256i& x, __m256i& y) {
+  const __m256i bg = _mm256_packus_epi16(p.c[0], p.c[1]), ra = _mm256_packus_epi16(p.c[2], p.c[3]);
+  const __m256i lo = _mm256_unpacklo_epi32(bg, ra), hi = _mm256_unpackhi_epi32(bg, ra);
+  x = Transpose4x4(_mm256_unpacklo_epi32(lo, hi));
+  y = Transpose4x4(_mm256_unpackhi_epi32(lo, hi));
+}
+
+// A divisor d (1-255 per lane) prepared for DivRoundEven.
+// m = floor(65535 / d) is computed in single precision: the quotient is below
+// 2^16 and, unless it is a whole number, at least 1/255 from one, while its
+// rounding error is at most 2^-9, so truncation gives the exact floor.
+struct TDivisor {
+  __m256i d, half, dMinus1, tieRem, m;
+};
+
+inline TDivisor MakeDivisor(__m256i d) {
+  const __m256i one = _mm256_set1_epi16(1);
+  d = _mm256_max_epi16(d, one);  // lanes that are not merged may hold Ra = 0
+  const __m256 k = _mm256_set1_ps(65535.0f);
+  const __m256i mlo = _mm256_cvttps_epi32(_mm256_div_ps(k, _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(d, Zero()))));
+  const __m256i mhi = _mm256_cvttps_epi32(_mm256_div_ps(k, _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(d, Zero()))));
+  TDivisor r;
+  r.d = d;
+  r.half = _mm256_srli_epi16(d, 1);
+  r.dMinus1 = _mm256_sub_epi16(d, one);
+  // The remainder that marks a tie: 0 for an even d, an impossible 0xFFFF for an odd one.
+  r.tieRem = _mm256_sub_epi16(Zero(), _mm256_and_si256(d, one));
+  r.m = _mm256_packus_epi32(mlo, mhi);
+  return r;
+}
+
+// DivTable[d][v] = v * 255 / d rounded to nearest, ties to even, for v <= d.
+// t = v * 255 + floor(d / 2) <= 65152; floor(t / d) rounds the quotient half
+// up (an odd d has no ties). q = (t * m) >> 16 is floor(t / d) or one less,
+// since t * m / 2^16 > t / d - t / 2^16 > t / d - 1; the remainder r = t - q * d
+// (below 2d) corrects it. The quotient was a tie exactly when d is even and
+// the corrected remainder is 0; then the odd q goes down to its even neighbour.
+// Checked against DivTable for every d and every v <= d.
+inline __m256i DivRoundEven(__m256i v, const TDivisor& D) {
+  const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(v, _mm256_set1_epi16(255)), D.half);
+  __m256i q = _mm256_mulhi_epu16(t, D.m);
+  __m256i r = _mm256_sub_epi16(t, _mm256_mullo_epi16(q, D.d));
+  const __m256i over = _mm256_cmpgt_epi16(r, D.dMinus1);
+  q = _mm256_sub_epi16(q, over);
+  r = _mm256_sub_epi16(r, _mm256_and_si256(over, D.d));
+  const __m256i tie = _mm256_cmpeq_epi16(r, D.tieRem);
+  return _mm256_andnot_si256(_mm256_and_si256(tie, _mm256_set1_epi16(1)), q);
+}
+
+// MergePixel on sixteen pixels: F from f0 (pixels 0-7) and f1 (8-15), B in and
+// out through b0 and b1. With Master, F's alpha is first replaced by
+// MulTable[M][Fa] (mw holds M). Returns false when B stays as it is.
+// Each 16-pixel block computes only the cases it contains.
+template <bool Master>
+inline bool Merge16(__m256i f0, __m256i f1, __m256i& b0, __m256i& b1, __m256i mw) {
+  if (_mm256_testz_si256(_mm256_or_si256(f0, f1), AlphaMask32())) return false;  // every Fa = 0
+  TPlanes F = ToPlanes(f0, f1);
+  const TPlanes B = ToPlanes(b0, b1);
+  if constexpr (Master) F.c[3] = Div255(_mm256_mullo_epi16(F.c[3], mw));
+  const __m256i fa = F.c[3], ba = B.c[3];
+  const __m256i c255 = _mm256_set1_epi16(255);
+  const __m256i fa0 = _mm256_cmpeq_epi16(fa, Zero());
+  const __m256i ba255 = _mm256_cmpeq_epi16(ba, c255);
+  const __m256i takeF = _mm256_or_si256(_mm256_cmpeq_epi16(fa, c255), _mm256_cmpeq_epi16(ba, Zero()));
+  const int fa0Bits = _mm256_movemask_epi8(fa0), ba255Bits = _mm256_movemask_epi8(ba255);
+  if (fa0Bits == -1) return false;
+  const bool allSpecial = _mm256_movemask_epi8(_mm256_or_si256(_mm256_or_si256(fa0, ba255), takeF)) == -1;
+  if (!Master && allSpecial && (fa0Bits | ba255Bits) == 0) {  // every pixel takes F as it is
+    b0 = f0;
+    b1 = f1;
+    return true;
   }
-  if (_mm256_movemask_epi8(ba255) != 0)
-    result = Select(ba255, _mm256_or_si256(Blend8(f, b), AlphaMask32()), result);
-  return Select(fa0, b, result);
+  TPlanes R = F;
+  if (!allSpecial) {
+    // Ra = Fa + Ba - MulTable[Ba][Fa]; b = MulTable[Ba][B_c];
+    // v = b +/- MulTable[Fa][|F_c - b|] (v <= Ra); channel = DivTable[Ra][v].
+    const __m256i ra = _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
+    const TDivisor D = MakeDivisor(ra);
+    for (int c = 0; c < 3; ++c) {
+      const __m256i bp = Div255(_mm256_mullo_epi16(B.c[c], ba));
+      const __m256i diff = _mm256_sub_epi16(F.c[c], bp);
+      const __m256i m = Div255(_mm256_mullo_epi16(_mm256_abs_epi16(diff), fa));
+      const __m256i v = _mm256_add_epi16(bp, _mm256_sign_epi16(m, diff));
+      R.c[c] = Select(takeF, F.c[c], DivRoundEven(v, D));
+    }
+    R.c[3] = Select(takeF, fa, ra);
+  }
+  if (ba255Bits != 0) {
+    // BlendPixel with alpha 255.
+    const __m256i fa7 = _mm256_slli_epi16(fa, 7);
+    for (int c = 0; c < 3; ++c) R.c[c] = Select(ba255, Lerp16(F.c[c], B.c[c], fa7), R.c[c]);
+    R.c[3] = _mm256_or_si256(R.c[3], _mm256_and_si256(ba255, c255));
+  }
+  if (fa0Bits != 0)
+    for (int c = 0; c < 4; ++c) R.c[c] = Select(fa0, B.c[c], R.c[c]);
+  FromPlanes(R, b0, b1);
+  return true;
 }
 
-inline __m256i MasterAlpha8(__m256i f, __m256i m) {
-  __m256i a = _mm256_mullo_epi16(_mm256_srli_epi32(f, 24), m);
-  a = _mm256_add_epi32(a, _mm256_set1_epi32(128));
-  a = _mm256_srli_epi32(_mm256_add_epi32(a, _mm256_srli_epi32(a, 8)), 8);
-  return _mm256_or_si256(_mm256_andnot_si256(AlphaMask32(), f), _mm256_slli_epi32(a, 24));
+template <bool Master>
+void MergeRows(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {
+  const __m256i mw = _mm256_set1_epi16(short(ClampWeight(M)));
+  int i = 0;
+  for (; i + 16 <= Count; i += 16) {
+    const __m256i f0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i));
+    const __m256i f1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i + 8));
+    __m256i b0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i));
+    __m256i b1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i + 8));
+    if (Merge16<Master>(f0, f1, b0, b1, mw)) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), b0);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i + 8), b1);
+    }
+  }
+  if (i < Count) {
+    // The last 1-15 pixels through a buffer; the padding has Fa = 0.
+    const size_t bytes = size_t(Count - i) * sizeof(TColor32);
+    alignas(32) TColor32 fs[16] = {}, bs[16] = {};
+    memcpy(fs, Src + i, bytes);
+    memcpy(bs, Dst + i, bytes);
+    __m256i b0 = _mm256_load_si256(reinterpret_cast<const __m256i*>(bs));
+    __m256i b1 = _mm256_load_si256(reinterpret_cast<const __m256i*>(bs + 8));
+    if (Merge16<Master>(_mm256_load_si256(reinterpret_cast<const __m256i*>(fs)),
+                        _mm256_load_si256(reinterpret_cast<const __m256i*>(fs + 8)), b0, b1, mw)) {
+      _mm256_store_si256(reinterpret_cast<__m256i*>(bs), b0);
+      _mm256_store_si256(reinterpret_cast<__m256i*>(bs + 8), b1);
+      memcpy(Dst + i, bs, bytes);
+    }
+  }
 }
 
 // Runs Op eight pixels at a time; the last 1-7 pixels go through a buffer.
@@ -244,12 +322,11 @@ void CombineRow_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t W) 
 }
 
 void MergeRow_AVX2(const TColor32* Src, TColor32* Dst, int Count) {
-  ForEachBlock(Src, Dst, Count, [](__m256i f, __m256i b) { return Merge8(f, b); });
+  MergeRows<false>(Src, Dst, Count, 0);
 }
 
 void MergeRowMaster_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {
-  const __m256i m = _mm256_set1_epi32(int(ClampWeight(M)));
-  ForEachBlock(Src, Dst, Count, [m](__m256i f, __m256i b) { return Merge8(MasterAlpha8(f, m), b); });
+  MergeRows<true>(Src, Dst, Count, M);
 }
 
 }  // namespace

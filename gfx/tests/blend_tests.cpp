@@ -2,8 +2,10 @@
 // SIMD binding bit-exact against the plain one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -98,23 +100,34 @@ TEST(BlendTables, ExactIntegerFormsEqualTheTables) {
     for (int v = 0; v <= ra; ++v) {
       const float q = float(v * 255) / float(ra);
       ASSERT_EQ(int(std::nearbyint(q)), DivTable[ra][v]) << v << "/" << ra;
-      // Product with the reciprocal; a product within 0.001 of a half is a
-      // tie and goes to the even neighbour.
-      const float p = float(v * 255) * (1.0f / float(ra));
-      const float fl = std::floor(p);
-      const int k = int(fl);
-      const int r = std::fabs(p - fl - 0.5f) < 0.001f ? k + (k & 1) : int(std::nearbyint(p));
-      ASSERT_EQ(r, DivTable[ra][v]) << v << "/" << ra;
     }
+  // The same quotient in 16-bit integer lanes: m = floor(65535 / Ra) from a
+  // truncated single-precision quotient, q = ((v * 255 + Ra / 2) * m) >> 16,
+  // one correction step by the remainder, and a remainder of 0 for an even Ra
+  // marks a tie, which goes to the even neighbour.
+  for (uint32_t ra = 1; ra < 256; ++ra) {
+    const uint32_t m = uint32_t(65535.0f / float(ra));
+    ASSERT_EQ(m, 65535 / ra) << ra;
+    for (uint32_t v = 0; v <= ra; ++v) {
+      const uint32_t t = v * 255 + ra / 2;
+      uint32_t q = (t * m) >> 16, r = t - q * ra;
+      ASSERT_LT(r, 2 * ra);
+      if (r >= ra) ++q, r -= ra;
+      if (r == 0 && ra % 2 == 0) q &= ~1u;
+      ASSERT_EQ(q, DivTable[ra][v]) << v << "/" << ra;
+    }
+  }
 }
 
 TEST(BlendTables, MergeNeverReadsDivTableAboveTheDiagonal) {
   for (int fa = 1; fa < 255; ++fa)
     for (int ba = 1; ba < 255; ++ba) {
       const int ra = fa + ba - MulTable[ba][fa];
-      // v is largest for F_c = 255 and B_c = 255.
-      const int b = MulTable[ba][255];
-      ASSERT_LE(b + MulTable[fa][255 - b], ra);
+      // For each premultiplied background b, v is largest for F_c = 255.
+      for (int bc = 0; bc < 256; ++bc) {
+        const int b = MulTable[ba][bc];
+        ASSERT_LE(b + MulTable[fa][255 - b], ra) << fa << " " << ba << " " << bc;
+      }
     }
 }
 
@@ -198,6 +211,58 @@ TEST_P(BlendBindings, MergeEveryAlphaPair) {
       ASSERT_EQ(b, expected);
     }
   }
+}
+
+TEST_P(BlendBindings, MergeDividesExactlyForEveryReachableQuotient) {
+  // The merge channel is DivTable[Ra][v]. For each Ra take the alpha pair
+  // with that Ra whose reachable v (always 0..vmax) reaches furthest, find a
+  // colour pair for every such v and merge them all in one row.
+  struct TWitness {
+    int fa = 0, ba = 0, vmax = -1;
+  };
+  std::vector<TWitness> best(256);
+  for (int fa = 1; fa < 255; ++fa)
+    for (int ba = 1; ba < 255; ++ba) {
+      const int ra = fa + ba - MulTable[ba][fa];
+      int vmax = 0;
+      for (int b = 0; b <= ba; ++b) vmax = std::max(vmax, b + MulTable[fa][255 - b]);
+      if (vmax > best[size_t(ra)].vmax) best[size_t(ra)] = {fa, ba, vmax};
+    }
+  std::vector<uint32_t> fcs, bcs, alphas;  // one entry per channel to test
+  int pairs = 0;
+  for (int ra = 0; ra < 256; ++ra) {
+    const TWitness& w = best[size_t(ra)];
+    if (w.vmax < 0) continue;
+    std::vector<int> fOf(256, -1), bOf(256, -1);
+    for (int bc = 0; bc < 256; ++bc)
+      for (int fc = 0; fc < 256; ++fc) {
+        const int b = MulTable[w.ba][bc];
+        const int v = fc >= b ? b + MulTable[w.fa][fc - b] : b - MulTable[w.fa][b - fc];
+        if (fOf[size_t(v)] < 0) fOf[size_t(v)] = fc, bOf[size_t(v)] = bc;
+      }
+    for (int v = 0; v <= w.vmax; ++v) {
+      ASSERT_GE(fOf[size_t(v)], 0) << "v " << v << " not reachable for Ra " << ra;
+      fcs.push_back(uint32_t(fOf[size_t(v)]));
+      bcs.push_back(uint32_t(bOf[size_t(v)]));
+      alphas.push_back(uint32_t(w.fa) | uint32_t(w.ba) << 8);
+      ++pairs;
+    }
+    while (fcs.size() % 3 != 0) {  // a pixel never mixes two alpha pairs
+      fcs.push_back(0);
+      bcs.push_back(0);
+      alphas.push_back(alphas.back());
+    }
+  }
+  EXPECT_GT(pairs, 30000);
+  std::vector<TColor32> src, dst;
+  for (size_t i = 0; i < fcs.size(); i += 3) {
+    src.push_back(fcs[i] | fcs[i + 1] << 8 | fcs[i + 2] << 16 | (alphas[i] & 0xFF) << 24);
+    dst.push_back(bcs[i] | bcs[i + 1] << 8 | bcs[i + 2] << 16 | (alphas[i] >> 8) << 24);
+  }
+  std::vector<TColor32> out = dst;
+  MergeRow(src.data(), out.data(), int(out.size()));
+  for (size_t i = 0; i < src.size(); ++i)
+    if (out[i] != RefMerge(src[i], dst[i])) FAIL() << std::hex << src[i] << " over " << dst[i] << " gave " << out[i];
 }
 
 TEST_P(BlendBindings, MasterForms) {
@@ -298,29 +363,59 @@ INSTANTIATE_TEST_SUITE_P(All, BlendBindings,
 
 using TRowRunner = std::function<void(const TColor32* Src, TColor32* Dst, int Count)>;
 
+// Rows made of runs of 5-40 pixels that share one alpha case (source alpha
+// 0 or 255, destination alpha 0 or 255, or anything), so that whole SIMD
+// blocks take each shortcut and blocks that mix cases occur at every offset.
+void RunPixels(size_t n, uint32_t seed, std::vector<TColor32>& src, std::vector<TColor32>& dst) {
+  std::mt19937 rng(seed);
+  src.resize(n);
+  dst.resize(n);
+  for (size_t i = 0; i < n;) {
+    const uint32_t kind = rng() % 5;
+    for (size_t end = std::min(n, i + 5 + rng() % 36); i < end; ++i) {
+      src[i] = rng();
+      dst[i] = rng();
+      switch (kind) {
+        case 0: src[i] &= 0x00FFFFFF; break;
+        case 1: src[i] |= 0xFF000000; break;
+        case 2: dst[i] &= 0x00FFFFFF; break;
+        case 3: dst[i] |= 0xFF000000; break;
+        default: break;
+      }
+    }
+  }
+}
+
 // Runs one row operation under the plain binding and under Binding on the same
 // inputs, for many lengths and misalignments, with guard words around the row.
 void CompareRows(TBlendBinding Binding, const TRowRunner& Run) {
   constexpr TColor32 guard = 0xDEADBEEF;
-  const std::vector<TColor32> src = RandomPixels(1200, 41), dst = RandomPixels(1200, 42);
-  for (int count : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 63, 65, 1000}) {
-    for (int offset = 0; offset < 4; ++offset) {
-      std::vector<TColor32> expected(dst.begin() + offset, dst.begin() + offset + count);
-      {
-        BindingGuard g(TBlendBinding::Plain);
-        Run(src.data() + offset, expected.data(), count);
+  std::vector<TColor32> runSrc, runDst;
+  RunPixels(1200, 43, runSrc, runDst);
+  const std::vector<TColor32> randomSrc = RandomPixels(1200, 41), randomDst = RandomPixels(1200, 42);
+  for (int data = 0; data < 2; ++data) {
+    const std::vector<TColor32>& src = data == 0 ? randomSrc : runSrc;
+    const std::vector<TColor32>& dst = data == 0 ? randomDst : runDst;
+    for (int count : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 63, 65, 1000}) {
+      for (int offset = 0; offset < 4; ++offset) {
+        std::vector<TColor32> expected(dst.begin() + offset, dst.begin() + offset + count);
+        {
+          BindingGuard g(TBlendBinding::Plain);
+          Run(src.data() + offset, expected.data(), count);
+        }
+        std::vector<TColor32> buffer(size_t(count) + 2, guard);
+        TColor32* row = buffer.data() + 1;
+        std::memcpy(row, dst.data() + offset, size_t(count) * 4);
+        {
+          BindingGuard g(Binding);
+          Run(src.data() + offset, row, count);
+        }
+        ASSERT_EQ(buffer.front(), guard) << count;
+        ASSERT_EQ(buffer.back(), guard) << count;
+        for (int i = 0; i < count; ++i)
+          ASSERT_EQ(row[i], expected[size_t(i)])
+              << "data " << data << " count " << count << " offset " << offset << " i " << i;
       }
-      std::vector<TColor32> buffer(size_t(count) + 2, guard);
-      TColor32* row = buffer.data() + 1;
-      std::memcpy(row, dst.data() + offset, size_t(count) * 4);
-      {
-        BindingGuard g(Binding);
-        Run(src.data() + offset, row, count);
-      }
-      ASSERT_EQ(buffer.front(), guard) << count;
-      ASSERT_EQ(buffer.back(), guard) << count;
-      for (int i = 0; i < count; ++i)
-        ASSERT_EQ(row[i], expected[size_t(i)]) << "count " << count << " offset " << offset << " i " << i;
     }
   }
 }
