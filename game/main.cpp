@@ -1,8 +1,14 @@
-// Program entry: the application object, the main window, the message loop.
+// Program entry: the raster library and the built-in skin images are set up
+// before any window exists; then the application object, the main window and
+// the message loop.
 #include "game/mainwin.h"
+#include "gfx/blend.h"
+#include "skin/resources/skin_res_manager.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
+    GR32Initialize();
+    SkinResManager();  // decodes the 84 built-in images once, up front
     Application->Initialize();
     Application->SetMainFormOnTaskBar(true);
     Application->SetTitle(L"Quorrel");
