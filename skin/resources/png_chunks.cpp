@@ -1,5 +1,6 @@
 #include "skin/resources/png_chunks.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -145,4 +146,59 @@ uint32_t PngTransparentColor(const TPngChunkInfo& Info) {
   if (Info.ColorType == 2 && Info.TRNS.size() == 6)
     return 0xFF000000u | (sample(0) << 16) | (sample(2) << 8) | sample(4);
   return 0;
+}
+
+namespace {
+void PutBigEndian32(std::vector<uint8_t>& Out, uint32_t V) {
+  for (int shift = 24; shift >= 0; shift -= 8) Out.push_back(static_cast<uint8_t>(V >> shift));
+}
+}  // namespace
+
+void AppendPngChunk(std::vector<uint8_t>& Png, const char* Type, const std::vector<uint8_t>& Data) {
+  PutBigEndian32(Png, static_cast<uint32_t>(Data.size()));
+  const size_t typeAt = Png.size();
+  Png.insert(Png.end(), Type, Type + 4);
+  Png.insert(Png.end(), Data.begin(), Data.end());
+  PutBigEndian32(Png, PngCrc32(Png.data() + typeAt, Png.size() - typeAt));
+}
+
+std::vector<uint8_t> EncodeStoredPng(uint32_t Width, uint32_t Height, uint8_t BitDepth, uint8_t ColorType,
+                                     const std::vector<uint8_t>& Rows, size_t RowBytes,
+                                     const std::vector<std::pair<std::string, std::vector<uint8_t>>>& Extra) {
+  // Scanlines with filter type 0 (none) in front of each row.
+  std::vector<uint8_t> raw;
+  raw.reserve(static_cast<size_t>(Height) * (RowBytes + 1));
+  for (uint32_t y = 0; y < Height; ++y) {
+    raw.push_back(0);
+    const auto row = Rows.begin() + static_cast<std::ptrdiff_t>(y * RowBytes);
+    raw.insert(raw.end(), row, row + static_cast<std::ptrdiff_t>(RowBytes));
+  }
+  // zlib header (deflate, 32K window, no dictionary), stored blocks of at most 65535 bytes, Adler-32.
+  std::vector<uint8_t> z = {0x78, 0x01};
+  size_t pos = 0;
+  do {
+    const size_t n = std::min<size_t>(raw.size() - pos, 65535);
+    z.push_back(pos + n == raw.size() ? 1 : 0);
+    z.insert(z.end(), {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(~n),
+                       static_cast<uint8_t>(~n >> 8)});
+    z.insert(z.end(), raw.begin() + static_cast<std::ptrdiff_t>(pos), raw.begin() + static_cast<std::ptrdiff_t>(pos + n));
+    pos += n;
+  } while (pos < raw.size());
+  uint32_t a = 1, b = 0;
+  for (uint8_t v : raw) {
+    a = (a + v) % 65521;
+    b = (b + a) % 65521;
+  }
+  PutBigEndian32(z, (b << 16) | a);
+
+  std::vector<uint8_t> png(kSignature, kSignature + 8);
+  std::vector<uint8_t> header;
+  PutBigEndian32(header, Width);
+  PutBigEndian32(header, Height);
+  header.insert(header.end(), {BitDepth, ColorType, 0, 0, 0});
+  AppendPngChunk(png, "IHDR", header);
+  for (const auto& [type, data] : Extra) AppendPngChunk(png, type.c_str(), data);
+  AppendPngChunk(png, "IDAT", z);
+  AppendPngChunk(png, "IEND", {});
+  return png;
 }

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "toolkit/core/classes.h"
@@ -53,3 +55,16 @@ TPngTransparency PngTransparencyOf(const TPngChunkInfo& Info);
 // value (0xFFRRGGBB), scaled to 8 bits the way decoders do: low depths are
 // widened, 16-bit samples keep their high byte.
 uint32_t PngTransparentColor(const TPngChunkInfo& Info);
+
+// ---- Writing ------------------------------------------------------------------
+
+// Appends one chunk (length, type, data, CRC) to Png.
+void AppendPngChunk(std::vector<uint8_t>& Png, const char* Type, const std::vector<uint8_t>& Data);
+
+// A whole PNG file whose pixel rows (RowBytes each, without filter bytes) are
+// stored uncompressed: deflate "stored" blocks in a zlib stream. Enough for
+// review sheets and test images, and it needs no compression library. Extra
+// chunks (PLTE, tRNS, ...) go between IHDR and IDAT.
+std::vector<uint8_t> EncodeStoredPng(uint32_t Width, uint32_t Height, uint8_t BitDepth, uint8_t ColorType,
+                                     const std::vector<uint8_t>& Rows, size_t RowBytes,
+                                     const std::vector<std::pair<std::string, std::vector<uint8_t>>>& Extra = {});
