@@ -111,8 +111,8 @@ inline TDivisor MakeDivisor(__m256i d) {
   r.d = d;
   r.half = _mm256_srli_epi16(d, 1);
   r.dMinus1 = _mm256_sub_epi16(d, one);
-  // The remainder that marks a tie: 0 for an even d, an impossible 0xFFFF for an odd one.
-  r.tieRem = _mm256_sub_epi16(Zero(), _mm256_and_si256(d, one));
+  // The remainder that marks a tie: 0 for an even d, an impossible 0x8000 for an odd one.
+  r.tieRem = _mm256_slli_epi16(d, 15);
   r.m = _mm256_packus_epi32(mlo, mhi);
   return r;
 }
@@ -135,6 +135,24 @@ inline __m256i DivRoundEven(__m256i v, const TDivisor& D) {
   return _mm256_andnot_si256(_mm256_and_si256(tie, _mm256_set1_epi16(1)), q);
 }
 
+// The general merge case: Ra = Fa + Ba - MulTable[Ba][Fa];
+// b = MulTable[Ba][B_c]; v = b +/- MulTable[Fa][|F_c - b|] (v <= Ra);
+// channel = DivTable[Ra][v]. Writes the colour planes of R and returns Ra.
+// MulTable rounds to nearest and x / 255 is never halfway, so the rounding
+// is symmetric and v = round((b * (255 - Fa) + F_c * Fa) / 255), whose
+// numerator is at most 65025.
+inline __m256i MergeGeneral(const TPlanes& F, const TPlanes& B, __m256i fa, __m256i ba, TPlanes& R) {
+  const __m256i ra = _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
+  const TDivisor D = MakeDivisor(ra);
+  const __m256i ifa = _mm256_sub_epi16(_mm256_set1_epi16(255), fa);
+  for (int c = 0; c < 3; ++c) {
+    const __m256i bp = Div255(_mm256_mullo_epi16(B.c[c], ba));
+    const __m256i v = Div255(_mm256_add_epi16(_mm256_mullo_epi16(bp, ifa), _mm256_mullo_epi16(F.c[c], fa)));
+    R.c[c] = DivRoundEven(v, D);
+  }
+  return ra;
+}
+
 // MergePixel on sixteen pixels: F from f0 (pixels 0-7) and f1 (8-15), B in and
 // out through b0 and b1. With Master, F's alpha is first replaced by
 // MulTable[M][Fa] (mw holds M). Returns false when B stays as it is.
@@ -146,10 +164,22 @@ inline bool Merge16(__m256i f0, __m256i f1, __m256i& b0, __m256i& b1, __m256i mw
   const TPlanes B = ToPlanes(b0, b1);
   if constexpr (Master) F.c[3] = Div255(_mm256_mullo_epi16(F.c[3], mw));
   const __m256i fa = F.c[3], ba = B.c[3];
+  TPlanes R;
+  // Both alphas of all sixteen pixels as bytes: no 0 or 255 means every pixel
+  // takes the general case.
+  const __m256i alphas = _mm256_packus_epi16(fa, ba);
+  const __m256i extreme = _mm256_or_si256(_mm256_cmpeq_epi8(alphas, Zero()),
+                                          _mm256_cmpeq_epi8(alphas, _mm256_set1_epi8(-1)));
+  if (_mm256_movemask_epi8(extreme) == 0) {
+    R.c[3] = MergeGeneral(F, B, fa, ba, R);
+    FromPlanes(R, b0, b1);
+    return true;
+  }
   const __m256i c255 = _mm256_set1_epi16(255);
   const __m256i fa0 = _mm256_cmpeq_epi16(fa, Zero());
   const __m256i ba255 = _mm256_cmpeq_epi16(ba, c255);
-  const __m256i takeF = _mm256_or_si256(_mm256_cmpeq_epi16(fa, c255), _mm256_cmpeq_epi16(ba, Zero()));
+  const __m256i ba0 = _mm256_cmpeq_epi16(ba, Zero());
+  const __m256i takeF = _mm256_or_si256(_mm256_cmpeq_epi16(fa, c255), ba0);
   const int fa0Bits = _mm256_movemask_epi8(fa0), ba255Bits = _mm256_movemask_epi8(ba255);
   if (fa0Bits == -1) return false;
   const bool allSpecial = _mm256_movemask_epi8(_mm256_or_si256(_mm256_or_si256(fa0, ba255), takeF)) == -1;
@@ -158,20 +188,13 @@ inline bool Merge16(__m256i f0, __m256i f1, __m256i& b0, __m256i& b1, __m256i mw
     b1 = f1;
     return true;
   }
-  TPlanes R = F;
+  R = F;
   if (!allSpecial) {
-    // Ra = Fa + Ba - MulTable[Ba][Fa]; b = MulTable[Ba][B_c];
-    // v = b +/- MulTable[Fa][|F_c - b|] (v <= Ra); channel = DivTable[Ra][v].
-    const __m256i ra = _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
-    const TDivisor D = MakeDivisor(ra);
-    for (int c = 0; c < 3; ++c) {
-      const __m256i bp = Div255(_mm256_mullo_epi16(B.c[c], ba));
-      const __m256i diff = _mm256_sub_epi16(F.c[c], bp);
-      const __m256i m = Div255(_mm256_mullo_epi16(_mm256_abs_epi16(diff), fa));
-      const __m256i v = _mm256_add_epi16(bp, _mm256_sign_epi16(m, diff));
-      R.c[c] = Select(takeF, F.c[c], DivRoundEven(v, D));
-    }
-    R.c[3] = Select(takeF, fa, ra);
+    // Pixels with Fa = 255 come out of the general case as F. So do those
+    // with Ba = 0 when merged with Fa taken as 255 (then b = 0, v = F_c and
+    // Ra = 255), except for their alpha, which is Fa.
+    const __m256i faColour = _mm256_or_si256(fa, _mm256_and_si256(ba0, c255));
+    R.c[3] = Select(ba0, fa, MergeGeneral(F, B, faColour, ba, R));
   }
   if (ba255Bits != 0) {
     // BlendPixel with alpha 255.

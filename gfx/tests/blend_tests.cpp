@@ -94,6 +94,14 @@ TEST(BlendTables, ExactIntegerFormsEqualTheTables) {
       ASSERT_EQ((t * 257) >> 16, MulTable[j][i]);
       ASSERT_LE(t + (t >> 8), 0xFFFFu);
     }
+  // The merge's b +/- MulTable[Fa][|F_c - b|] as one rounded quotient.
+  for (int fa = 0; fa < 256; ++fa)
+    for (int b = 0; b < 256; ++b)
+      for (int f = 0; f < 256; ++f) {
+        const int v = f >= b ? b + MulTable[fa][f - b] : b - MulTable[fa][b - f];
+        const uint32_t t = uint32_t(b * (255 - fa) + f * fa + 128);
+        if (int((t * 257) >> 16) != v) FAIL() << fa << " " << b << " " << f;
+      }
   // DivTable[Ra][v] for v <= Ra as a correctly rounded single-precision
   // quotient converted with round-to-nearest-even.
   for (int ra = 1; ra < 256; ++ra)
