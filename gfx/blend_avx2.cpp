@@ -337,8 +337,33 @@ void BlendColorRun_AVX2(TColor32 F, TColor32* Dst, int Count) {
   });
 }
 
+// How far ahead BlendRow prefetches both rows, in pixels (4 KiB; measured
+// best among 128 to 2048 on rows that come from memory).
+constexpr int BlendRowPrefetch = 1024;
+
+// Sixteen pixels at Src + i over Dst + i; a block whose source alphas are
+// all 0 leaves the destination as it is and is not stored.
+inline void BlendRow16(const TColor32* Src, TColor32* Dst, int i) {
+  const __m256i f0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i));
+  const __m256i f1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Src + i + 8));
+  if (_mm256_testz_si256(_mm256_or_si256(f0, f1), AlphaMask32())) return;
+  const __m256i b0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i));
+  const __m256i b1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Dst + i + 8));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i), BlendRow8(f0, b0));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(Dst + i + 8), BlendRow8(f1, b1));
+}
+
 void BlendRow_AVX2(const TColor32* Src, TColor32* Dst, int Count) {
-  ForEachBlock(Src, Dst, Count, [](__m256i f, __m256i b) { return BlendRow8(f, b); });
+  int i = 0;
+  // One cache line of each row per step, fetched ahead while they stay inside the rows.
+  for (; i + BlendRowPrefetch + 16 <= Count; i += 16) {
+    _mm_prefetch(reinterpret_cast<const char*>(Src + i + BlendRowPrefetch), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(Dst + i + BlendRowPrefetch), _MM_HINT_T0);
+    BlendRow16(Src, Dst, i);
+  }
+  for (; i + 16 <= Count; i += 16) BlendRow16(Src, Dst, i);
+  if (i < Count)
+    ForEachBlock(Src + i, Dst + i, Count - i, [](__m256i f, __m256i b) { return BlendRow8(f, b); });
 }
 
 void BlendRowMaster_AVX2(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {

@@ -399,12 +399,13 @@ void RunPixels(size_t n, uint32_t seed, std::vector<TColor32>& src, std::vector<
 void CompareRows(TBlendBinding Binding, const TRowRunner& Run) {
   constexpr TColor32 guard = 0xDEADBEEF;
   std::vector<TColor32> runSrc, runDst;
-  RunPixels(1200, 43, runSrc, runDst);
-  const std::vector<TColor32> randomSrc = RandomPixels(1200, 41), randomDst = RandomPixels(1200, 42);
+  RunPixels(2100, 43, runSrc, runDst);
+  const std::vector<TColor32> randomSrc = RandomPixels(2100, 41), randomDst = RandomPixels(2100, 42);
   for (int data = 0; data < 2; ++data) {
     const std::vector<TColor32>& src = data == 0 ? randomSrc : runSrc;
     const std::vector<TColor32>& dst = data == 0 ? randomDst : runDst;
-    for (int count : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 63, 65, 1000}) {
+    // Long rows reach the prefetching loops.
+    for (int count : {0, 1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17, 31, 33, 63, 65, 1000, 2071}) {
       for (int offset = 0; offset < 4; ++offset) {
         std::vector<TColor32> expected(dst.begin() + offset, dst.begin() + offset + count);
         {
