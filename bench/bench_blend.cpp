@@ -156,20 +156,24 @@ void RegisterAll() {
       add("BlendColorRun_" + bn, [=](benchmark::State& s) {
         RunRows(s, b, side, [](const TColor32*, TColor32* dst, int n) { BlendColorRun(0x80336699u, dst, n); });
       });
-      add("FillLongword_" + bn, [=](benchmark::State& s) {
-        TBuffers& buf = Buffers(side);
-        if (!BlendBindingAvailable(b)) {
-          s.SkipWithError("instruction set not available");
-          return;
-        }
-        BindBlendFunctions(b);
-        for (auto _ : s) {
-          FillLongword(buf.Dst.data(), int(buf.Dst.size()), 0x5A5A5A5Au);
-          benchmark::ClobberMemory();
-        }
-        CountPixels(s, buf);
-        BindBlendFunctions(TBlendBinding::Default);
-      });
+      // A value of four equal bytes, as memset writes, and one of four different bytes.
+      for (TColor32 value : {0x5A5A5A5Au, 0x80336699u}) {
+        const std::string name = value == 0x5A5A5A5Au ? "FillLongword_" : "FillLongwordMixed_";
+        add(name + bn, [=](benchmark::State& s) {
+          TBuffers& buf = Buffers(side);
+          if (!BlendBindingAvailable(b)) {
+            s.SkipWithError("instruction set not available");
+            return;
+          }
+          BindBlendFunctions(b);
+          for (auto _ : s) {
+            FillLongword(buf.Dst.data(), int(buf.Dst.size()), value);
+            benchmark::ClobberMemory();
+          }
+          CountPixels(s, buf);
+          BindBlendFunctions(TBlendBinding::Default);
+        });
+      }
     }
   }
 }

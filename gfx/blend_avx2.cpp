@@ -284,30 +284,32 @@ inline void ForEachBlock(const TColor32* Src, TColor32* Dst, int Count, Op op) {
   }
 }
 
-// Above this size the fill bypasses the caches.
-constexpr size_t StreamingFillBytes = size_t(4) << 20;
+// Fills of at least this size grow by copying (see FillLongword_AVX2).
+constexpr size_t LargeFillBytes = size_t(4) << 20;
+constexpr size_t FillBlockBytes = size_t(32) << 10;
 
 void FillLongword_AVX2(void* Dst, int Count, uint32_t Value) {
   if (Count <= 0) return;
   auto* p = static_cast<unsigned char*>(Dst);
   size_t n = size_t(Count);
-  const __m256i v = _mm256_set1_epi32(int(Value));
-  if ((reinterpret_cast<uintptr_t>(p) & 3) == 0) {
-    while (n > 0 && (reinterpret_cast<uintptr_t>(p) & 31) != 0) {
-      memcpy(p, &Value, 4);
-      p += 4;
-      --n;
-    }
-    if (n * 4 >= StreamingFillBytes) {
-      for (; n >= 32; n -= 32, p += 128) {
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(p), v);
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(p + 32), v);
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(p + 64), v);
-        _mm256_stream_si256(reinterpret_cast<__m256i*>(p + 96), v);
-      }
-      _mm_sfence();
-    }
+  // A value of four equal bytes (0, opaque white...) is a byte fill, which the
+  // C library does fastest.
+  if (Value == (Value & 0xFF) * 0x01010101u) {
+    memset(p, int(Value & 0xFF), n * 4);
+    return;
   }
+  if (n * 4 >= LargeFillBytes) {
+    // Fill the first block, then copy it over the rest: the copy streams to
+    // memory faster than vector stores or non-temporal stores do here, and the
+    // block stays in the first-level cache. Copies start at multiples of 4
+    // bytes from Dst, so they repeat the value in the same byte order.
+    FillLongword_AVX2(p, int(FillBlockBytes / 4), Value);
+    const size_t bytes = n * 4;
+    for (size_t offset = FillBlockBytes; offset < bytes; offset += FillBlockBytes)
+      memcpy(p + offset, p, bytes - offset < FillBlockBytes ? bytes - offset : FillBlockBytes);
+    return;
+  }
+  const __m256i v = _mm256_set1_epi32(int(Value));
   for (; n >= 32; n -= 32, p += 128) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 32), v);

@@ -452,24 +452,30 @@ TEST_P(RowBindings, EveryRowOperationMatchesPlain) {
 
 TEST_P(RowBindings, FillLongwordOnAnyAddress) {
   BindingGuard g(GetParam());
-  std::vector<unsigned char> raw(4 * 300 + 16, 0xAA);
-  for (int shift = 0; shift < 4; ++shift)
-    for (int count : {0, 1, 3, 4, 5, 17, 70, 255}) {
-      std::fill(raw.begin(), raw.end(), 0xAA);
-      FillLongword(raw.data() + 4 + shift, count, 0x01020304u);
-      for (size_t i = 0; i < raw.size(); ++i) {
-        const bool inside = i >= size_t(4 + shift) && i < size_t(4 + shift + 4 * count);
-        const unsigned char expected = inside ? uint8_t(4 - (i - 4 - shift) % 4) : 0xAA;
-        ASSERT_EQ(raw[i], expected) << shift << " " << count << " " << i;
+  // Four different bytes, and four equal ones (which may take a byte fill).
+  for (uint32_t value : {0x01020304u, 0xA5A5A5A5u}) {
+    std::vector<unsigned char> raw(4 * 300 + 16, 0xAA);
+    for (int shift = 0; shift < 4; ++shift)
+      for (int count : {0, 1, 3, 4, 5, 17, 70, 255}) {
+        std::fill(raw.begin(), raw.end(), 0xAA);
+        FillLongword(raw.data() + 4 + shift, count, value);
+        for (size_t i = 0; i < raw.size(); ++i) {
+          const bool inside = i >= size_t(4 + shift) && i < size_t(4 + shift + 4 * count);
+          const unsigned char expected = inside ? uint8_t(value >> (8 * ((i - 4 - shift) % 4))) : 0xAA;
+          ASSERT_EQ(raw[i], expected) << std::hex << value << std::dec << " " << shift << " " << count << " " << i;
+        }
       }
-    }
-  // Large enough for the cache-bypassing path.
-  std::vector<TColor32> big(3 << 20, 0);
-  FillLongword(big.data() + 1, int(big.size()) - 2, 0xCAFEF00Du);
-  ASSERT_EQ(big.front(), 0u);
-  ASSERT_EQ(big.back(), 0u);
-  for (size_t i = 1; i + 1 < big.size(); ++i)
-    if (big[i] != 0xCAFEF00Du) FAIL() << i;
+  }
+  // Large enough for the fill that grows by copying, at a misaligned address
+  // and with a length that is not a whole number of blocks.
+  std::vector<unsigned char> big((3 << 22) + 64, 0);
+  const int count = (3 << 20) - 7;
+  FillLongword(big.data() + 3, count, 0xCAFEF00Du);
+  for (size_t i = 0; i < big.size(); ++i) {
+    const bool inside = i >= 3 && i < 3 + size_t(count) * 4;
+    const unsigned char expected = inside ? uint8_t(0xCAFEF00Du >> (8 * ((i - 3) % 4))) : 0;
+    if (big[i] != expected) FAIL() << i;
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(All, RowBindings,
