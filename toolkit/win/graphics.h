@@ -213,6 +213,8 @@ private:
   TBrushStyle FStyle = bsSolid;
 };
 
+class TGraphic;
+
 // ---- Canvas ------------------------------------------------------------------
 
 // Draws on a DC it borrows: Handle attaches to any DC and detaches again
@@ -251,6 +253,10 @@ public:
   void TextRect(const RECT& Rect, int X, int Y, const std::wstring& Text);
   SIZE TextExtent(const std::wstring& Text);
   int TextWidth(const std::wstring& Text) { return TextExtent(Text).cx; }
+  // A graphic at its own size with its top-left corner at (X, Y), or
+  // stretched onto Rect (both defined with the graphics, toolkit/win/imaging.cpp).
+  void Draw(int X, int Y, TGraphic& Graphic);
+  void StretchDraw(const RECT& Rect, TGraphic& Graphic);
   int TextHeight(const std::wstring& Text) { return TextExtent(Text).cy; }
 
   TNotifyEvent OnChange;
