@@ -6,6 +6,7 @@
 
 #include "gfx/resamplers.h"
 #include "gfx/transforms.h"
+#include "skin/resources/component_text.h"
 #include "skin/resources/png_chunks.h"
 
 // ---- DPI -----------------------------------------------------------------------
@@ -469,17 +470,70 @@ void TVelSkinResManager::AttachImageList(TVelSkinImageList* List) {
   }
 }
 
-void TVelSkinResManager::Refresh(const std::wstring& RunTimeResFileName) {
-  const std::filesystem::path file =
-      ResPath(RunTimeResFileName.empty() ? std::wstring(L"VelSkinDesignTimeRes.tmp") : RunTimeResFileName);
-  if (!FileExists(file)) {
-    TFileStream out(file, TFileMode::fmCreate);
-    WriteSkinResModule(out, *FImageList);
+namespace {
+
+// Writes List's stored form to FileName in the text form. The text is built
+// in memory first; a file that could not be written whole is removed, so that
+// a later Refresh does not read a truncated one.
+void WriteDesignTimeRes(const std::filesystem::path& FileName, const TVelSkinImageList& List) {
+  TMemoryStream binary;
+  WriteSkinResModule(binary, List);
+  binary.SetPosition(0);
+  TMemoryStream text;
+  ObjectBinaryToText(binary, text);
+  try {
+    TFileStream out(FileName, TFileMode::fmCreate);
+    out.WriteBuffer(text.Bytes().data(), int64_t(text.Bytes().size()));
+  } catch (const EStreamError&) {
+    std::error_code ec;
+    std::filesystem::remove(FileName, ec);
   }
+}
+
+// Makes Target hold Source's items. Items at the same position are assigned in
+// place (their bitmap objects survive), so images that controls already hold
+// stay valid; only surplus items at the end are freed.
+void UpdateItemsInPlace(TVelSkinBitmapCollection& Target, const TVelSkinBitmapCollection& Source) {
+  Target.BeginUpdate();
+  try {
+    for (int i = 0; i < Source.Count(); ++i) {
+      TVelSkinBitmapItem* item = i < Target.Count() ? Target.Items(i) : Target.Add();
+      item->Assign(Source.Items(i));
+    }
+    while (Target.Count() > Source.Count()) Target.Delete(Target.Count() - 1);
+  } catch (...) {
+    Target.EndUpdate();
+    throw;
+  }
+  Target.EndUpdate();
+}
+
+}  // namespace
+
+void TVelSkinResManager::Refresh(const std::wstring& RunTimeResFileName) {
+  std::filesystem::path file;
+  if (!RunTimeResFileName.empty()) {
+    file = ResPath(RunTimeResFileName);
+  } else {
+    // Joining adds the path delimiter the folder may lack; without a folder
+    // the name is used alone.
+    const std::wstring folder = ReadDesignTimeResFolder();
+    const std::filesystem::path name = ResPath(L"VelSkinDesignTimeRes.tmp");
+    file = folder.empty() ? name : ResPath(folder) / name;
+  }
+  if (!FileExists(file)) WriteDesignTimeRes(file, *FImageList);
   if (!FileExists(file)) throw EFOpenError("Not found VelSkinDesignTimeRes.tmp file!");
-  TFileStream in(file, TFileMode::fmOpenRead);
-  TVelSkinResDM module(nullptr, in);
-  FImageList->SetBitmaps(module.VelSkinImageListMain()->Bitmaps());
+
+  // The whole file is converted and read into a module of its own before the
+  // main list is touched, so that a malformed file leaves the list as it was.
+  TMemoryStream binary;
+  {
+    TFileStream in(file, TFileMode::fmOpenRead);
+    ObjectTextToBinary(in, binary);
+  }
+  binary.SetPosition(0);
+  TVelSkinResDM module(nullptr, binary);
+  UpdateItemsInPlace(*FImageList->Bitmaps(), *module.VelSkinImageListMain()->Bitmaps());
   Changed();
 }
 

@@ -130,9 +130,14 @@ public:
   const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
   void SetProgramFolder(const std::filesystem::path& Value) { FProgramFolder = Value; }
 
-  // Design-time support: writes the main list to RunTimeResFileName (default
-  // "VelSkinDesignTimeRes.tmp") when the file is missing, then reads the file
-  // back into the main list.
+  // Design-time support: the file is RunTimeResFileName, or when that is empty
+  // "VelSkinDesignTimeRes.tmp" in the design-time folder. When the file is
+  // missing the main list is written to it in the text form of the component
+  // stream; then the file is read back into the main list, whose items are
+  // updated in place so that images already handed out stay valid. Raises
+  // EFOpenError "Not found VelSkinDesignTimeRes.tmp file!" when there is still
+  // no file, EParserError or EReadError for a malformed one (the list is then
+  // left as it was).
   void Refresh(const std::wstring& RunTimeResFileName);
   // Rebuilds the built-in module and follows its new list.
   void Reload();
@@ -166,6 +171,10 @@ TVelSkinResManager* SkinResManager();
 // The built-in module "VelSkinResDM", created on first call; nullptr where the
 // program carries no built-in images.
 TVelSkinResDM* SkinResModule();
+
+// The folder of the design-time resource file, from the current user's registry
+// (key "Software\VelSkin", value "Path34"); empty where there is none.
+std::wstring ReadDesignTimeResFolder();
 
 // Reads a whole file of at most MaxImageFileBytes; raises EReadError otherwise.
 std::vector<uint8_t> ReadImageFileBytes(const std::filesystem::path& FileName);
