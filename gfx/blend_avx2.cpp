@@ -1,7 +1,9 @@
 // AVX2 implementations of the row operations (compiled with -mavx2 only).
-// Eight pixels per step in 16-bit lanes; the arithmetic is that of the SSE2
-// file, whose comments give the exactness arguments. Unpack and pack work
-// within each 128-bit half, so pixel order survives the round trip.
+// Eight pixels per step in 16-bit lanes; the arithmetic of blend and combine
+// is that of the SSE2 file, whose comments give the exactness arguments.
+// Merge takes sixteen pixels per step on channel planes and divides in
+// integers (see DivRoundEven). Unpack and pack work within each 128-bit half,
+// so pixel order survives the round trip.
 #include "gfx/blend_avx2.h"
 
 #include <immintrin.h>
@@ -15,13 +17,6 @@ using TColor32 = uint32_t;
 inline uint32_t ClampWeight(uint32_t W) { return W > 255 ? 255 : W; }
 
 inline __m256i Zero() { return _mm256_setzero_si256(); }
-// A 16-bit constant in every lane, read from memory: in long loop bodies the
-// compiler then folds it into the instruction instead of rebuilding it.
-template <uint16_t V>
-inline __m256i Const16() {
-  alignas(32) static constexpr uint16_t k[16] = {V, V, V, V, V, V, V, V, V, V, V, V, V, V, V, V};
-  return _mm256_load_si256(reinterpret_cast<const __m256i*>(k));
-}
 inline __m256i Lo16(__m256i p) { return _mm256_unpacklo_epi8(p, Zero()); }
 inline __m256i Hi16(__m256i p) { return _mm256_unpackhi_epi8(p, Zero()); }
 inline __m256i Select(__m256i mask, __m256i a, __m256i b) { return _mm256_blendv_epi8(b, a, mask); }
@@ -43,7 +38,7 @@ inline __m256i Lerp16(__m256i f, __m256i b, __m256i w7) {
 // round(x / 255) for x <= 65025, equal to MulTable: with t = x + 128 it is
 // (t + (t >> 8)) >> 8, which equals (t * 257) >> 16, the high half of t * 257.
 inline __m256i Div255(__m256i x) {
-  return _mm256_mulhi_epu16(_mm256_add_epi16(x, Const16<128>()), Const16<257>());
+  return _mm256_mulhi_epu16(_mm256_add_epi16(x, _mm256_set1_epi16(128)), _mm256_set1_epi16(257));
 }
 
 // BlendRow's pixel rule: colour B_c - ((B_c * Fa + 128) >> 8) + ((F_c * Fa + 128) >> 8).
@@ -109,7 +104,7 @@ struct TDivisor {
 };
 
 inline TDivisor MakeDivisor(__m256i d) {
-  const __m256i one = Const16<1>();
+  const __m256i one = _mm256_set1_epi16(1);
   d = _mm256_max_epi16(d, one);  // lanes that are not merged may hold Ra = 0
   const __m256 k = _mm256_set1_ps(65535.0f);
   const __m256i mlo = _mm256_cvttps_epi32(_mm256_div_ps(k, _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(d, Zero()))));
@@ -132,14 +127,14 @@ inline TDivisor MakeDivisor(__m256i d) {
 // the corrected remainder is 0; then the odd q goes down to its even neighbour.
 // Checked against DivTable for every d and every v <= d.
 inline __m256i DivRoundEven(__m256i v, const TDivisor& D) {
-  const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(v, Const16<255>()), D.half);
+  const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(v, _mm256_set1_epi16(255)), D.half);
   __m256i q = _mm256_mulhi_epu16(t, D.m);
   __m256i r = _mm256_sub_epi16(t, _mm256_mullo_epi16(q, D.d));
   const __m256i over = _mm256_cmpgt_epi16(r, D.dMinus1);
   q = _mm256_sub_epi16(q, over);
   r = _mm256_sub_epi16(r, _mm256_and_si256(over, D.d));
   const __m256i tie = _mm256_cmpeq_epi16(r, D.tieRem);
-  return _mm256_andnot_si256(_mm256_and_si256(tie, Const16<1>()), q);
+  return _mm256_andnot_si256(_mm256_and_si256(tie, _mm256_set1_epi16(1)), q);
 }
 
 // The general merge case: Ra = Fa + Ba - MulTable[Ba][Fa];
@@ -151,7 +146,7 @@ inline __m256i DivRoundEven(__m256i v, const TDivisor& D) {
 inline __m256i MergeGeneral(const TPlanes& F, const TPlanes& B, __m256i fa, __m256i ba, TPlanes& R) {
   const __m256i ra = _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
   const TDivisor D = MakeDivisor(ra);
-  const __m256i ifa = _mm256_sub_epi16(Const16<255>(), fa);
+  const __m256i ifa = _mm256_sub_epi16(_mm256_set1_epi16(255), fa);
   for (int c = 0; c < 3; ++c) {
     const __m256i bp = Div255(_mm256_mullo_epi16(B.c[c], ba));
     const __m256i v = Div255(_mm256_add_epi16(_mm256_mullo_epi16(bp, ifa), _mm256_mullo_epi16(F.c[c], fa)));
