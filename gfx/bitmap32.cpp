@@ -404,7 +404,7 @@ void TCustomBitmap32::Assign(TPersistent* Source) {
         src->CopyPixelsTo(this);
         src->CopyPropertiesTo(this);
       }
-    } else {
+    } else if (const auto assign = Bitmap32PlatformServices().AssignFrom; !assign || !assign(*this, Source)) {
       TCustomMap::Assign(Source);
     }
   } catch (...) {
@@ -414,6 +414,11 @@ void TCustomBitmap32::Assign(TPersistent* Source) {
   }
   EndUpdate();
   Changed();
+}
+
+void TCustomBitmap32::AssignTo(TPersistent* Dest) {
+  if (const auto assign = Bitmap32PlatformServices().AssignTo; assign && Dest && assign(*this, Dest)) return;
+  TCustomMap::AssignTo(Dest);
 }
 
 // ---- Pixel access ----------------------------------------------------------
@@ -526,12 +531,23 @@ TColor32 TCustomBitmap32::PixelXR(TFixed X, TFixed Y) const {
 
 namespace {
 TCustomBackendClass g_platformBackendClass = NewBackend<TMemoryBackend>;
-}
+
+TBitmap32PlatformServices g_platformServices;
+}  // namespace
+
+const TBitmap32PlatformServices& Bitmap32PlatformServices() { return g_platformServices; }
+void SetBitmap32PlatformServices(const TBitmap32PlatformServices& Services) { g_platformServices = Services; }
 
 TCustomBackendClass TBitmap32::PlatformBackendClass() { return g_platformBackendClass; }
 
 void TBitmap32::SetPlatformBackendClass(TCustomBackendClass BackendClass) {
   g_platformBackendClass = BackendClass ? BackendClass : NewBackend<TMemoryBackend>;
+}
+
+void TBitmap32::CopyPropertiesTo(TCustomBitmap32* Dst) const {
+  TCustomBitmap32::CopyPropertiesTo(Dst);
+  if (const auto copy = Bitmap32PlatformServices().CopyProperties; copy && dynamic_cast<TBitmap32*>(Dst))
+    copy(*this, *Dst);
 }
 
 void TBitmap32::HandleBackendChanged(TObject* Sender) {

@@ -390,6 +390,8 @@ protected:
   virtual void DetachBackend();
   virtual void PropertyChanged();
   void ChangeSize(int32_t& Width, int32_t& Height, int32_t NewWidth, int32_t NewHeight) override;
+  // Into the platform toolkit's image objects, through the platform services.
+  void AssignTo(TPersistent* Dest) override;
 
   // Blends Value into one pixel through the combine mode's in-place operation.
   void BlendInto(TColor32 Value, TColor32& Dst) const { FBlendProc(Value, Dst); }
@@ -444,6 +446,9 @@ public:
   static TCustomBackendClass PlatformBackendClass();
   static void SetPlatformBackendClass(TCustomBackendClass BackendClass);
 
+  // Also copies the platform font when Dst is a TBitmap32 (platform services).
+  void CopyPropertiesTo(TCustomBitmap32* Dst) const override;
+
   const TNotifyEvent& OnHandleChanged() const { return FOnHandleChanged; }
   void SetOnHandleChanged(TNotifyEvent Value) { FOnHandleChanged = std::move(Value); }
 
@@ -452,6 +457,29 @@ protected:
   virtual void HandleChanged();
   TNotifyEvent FOnHandleChanged;
 };
+
+// ---- Platform services -------------------------------------------------------
+
+// What the portable bitmap cannot do alone: assigning from and to the platform
+// toolkit's own image objects, reading the BMP kinds it does not decode itself,
+// loading other picture files, and copying the platform font. The platform
+// layer installs them at start-up, before the first bitmap is used; any member
+// may stay empty, and then the portable behaviour applies.
+struct TBitmap32PlatformServices {
+  // Assigns Source into Dst; false when Source is of no kind it knows.
+  bool (*AssignFrom)(TCustomBitmap32& Dst, TPersistent* Source) = nullptr;
+  // Assigns Src into Dest; false when Dest is of no kind it knows.
+  bool (*AssignTo)(const TCustomBitmap32& Src, TPersistent* Dest) = nullptr;
+  // Reads a BMP that is not plain 24- or 32-bit, Stream positioned at its start.
+  void (*LoadBitmapStream)(TCustomBitmap32& Dst, TStream& Stream) = nullptr;
+  // Loads an image file that does not begin with "BM".
+  void (*LoadPictureFile)(TCustomBitmap32& Dst, const std::filesystem::path& FileName) = nullptr;
+  // Copies the platform's own properties (the font) from one TBitmap32 to another.
+  void (*CopyProperties)(const TCustomBitmap32& Src, TCustomBitmap32& Dst) = nullptr;
+};
+
+const TBitmap32PlatformServices& Bitmap32PlatformServices();
+void SetBitmap32PlatformServices(const TBitmap32PlatformServices& Services);
 
 // Lays Count source pixels onto a destination row with the given draw mode
 // and Src's combine mode, master alpha and outer colour.

@@ -120,10 +120,35 @@ void TCustomBitmap32::SaveToStream(TStream& Stream, bool SaveTopDown) const {
   }
 }
 
+namespace {
+
+// Whether the BMP at the stream's position is one this bitmap reads itself:
+// uncompressed 24 or 32 bits per pixel with a full information header. The
+// position is left where it was.
+bool IsPlainBmp(TStream& Stream) {
+  const int64_t start = Stream.Position();
+  if (Stream.Remaining() < 54) return false;
+  const auto fh = Stream.ReadValue<TBitmapFileHeader>();
+  const auto ih = Stream.ReadValue<TBitmapInfoHeader>();
+  Stream.SetPosition(start);
+  return fh.bfType == BmpSignature && ih.biSize >= 40 && ih.biPlanes == 1 && ih.biCompression == BI_RGB_ &&
+         (ih.biBitCount == 32 || ih.biBitCount == 24);
+}
+
+}  // namespace
+
 void TCustomBitmap32::LoadFromStream(TStream& Stream) {
   BeginUpdate();
   try {
     const int64_t start = Stream.Position();
+    // Palette, 16-bit, bit-field and run-length images go to the platform's
+    // bitmap loader when there is one.
+    if (const auto load = Bitmap32PlatformServices().LoadBitmapStream; load && !IsPlainBmp(Stream)) {
+      load(*this, Stream);
+      EndUpdate();
+      Changed();
+      return;
+    }
     if (Stream.Remaining() < 54) CorruptBmp("the headers are truncated");
     const auto fh = Stream.ReadValue<TBitmapFileHeader>();
     const auto ih = Stream.ReadValue<TBitmapInfoHeader>();
@@ -177,5 +202,25 @@ void TCustomBitmap32::SaveToFile(const std::filesystem::path& FileName, bool Sav
 
 void TCustomBitmap32::LoadFromFile(const std::filesystem::path& FileName) {
   TFileStream stream(FileName, TFileMode::fmOpenRead);
-  LoadFromStream(stream);
+  uint8_t signature[2] = {0, 0};
+  const bool bmp = stream.Read(signature, 2) == 2 && signature[0] == 'B' && signature[1] == 'M';
+  stream.SetPosition(0);
+  const auto loadPicture = Bitmap32PlatformServices().LoadPictureFile;
+  if (bmp || !loadPicture) {
+    LoadFromStream(stream);
+    return;
+  }
+  // Other pictures (PNG, JPEG ...) through the platform's picture loader; a
+  // file it cannot read leaves the bitmap empty, as a bad BMP does.
+  BeginUpdate();
+  try {
+    loadPicture(*this, FileName);
+  } catch (...) {
+    SetSize(0, 0);
+    EndUpdate();
+    Changed();
+    throw;
+  }
+  EndUpdate();
+  Changed();
 }

@@ -1,13 +1,17 @@
 #include "gfx/win/gdi_backend.h"
 
+#include "gfx/win/bitmap32_win.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace {
 
-// Every TBitmap32 made after start-up keeps its pixels in a DIB section.
+// Every TBitmap32 made after start-up keeps its pixels in a DIB section, and
+// bitmaps exchange images with the toolkit's image classes.
 [[maybe_unused]] const bool GDIBackendInstalled = [] {
   TBitmap32::SetPlatformBackendClass(NewBackend<TGDIBackend>);
+  InstallBitmap32WinServices();
   return true;
 }();
 
