@@ -32,6 +32,11 @@ private:
   int* FDeleted;
 };
 
+// Identity of a component taken before it is freed, to match notifications
+// about it afterwards without touching the freed pointer.
+uintptr_t Id(const TComponent* C) { return reinterpret_cast<uintptr_t>(C); }
+std::pair<uintptr_t, TOperation> Last(const TProbe& P) { return {Id(P.Heard.back().first), P.Heard.back().second}; }
+
 }  // namespace
 
 TEST(Component, OwnerFreesItsComponentsAndAnEarlyFreeLeavesTheOwner) {
@@ -45,12 +50,13 @@ TEST(Component, OwnerFreesItsComponentsAndAnEarlyFreeLeavesTheOwner) {
   // The sibling hears about the insertion after it.
   EXPECT_EQ(a->Heard.back(), std::make_pair(static_cast<TComponent*>(c), opInsert));
 
+  const uintptr_t bId = Id(b);
   delete b;
   EXPECT_EQ(deleted, 1);
   ASSERT_EQ(owner->ComponentCount(), 2);
   EXPECT_EQ(owner->Components(1), c);
-  EXPECT_EQ(owner->Heard.back(), std::make_pair(static_cast<TComponent*>(b), opRemove));
-  EXPECT_EQ(a->Heard.back(), std::make_pair(static_cast<TComponent*>(b), opRemove));
+  EXPECT_EQ(Last(*owner), std::make_pair(bId, opRemove));
+  EXPECT_EQ(Last(*a), std::make_pair(bId, opRemove));
 
   owner.reset();
   EXPECT_EQ(deleted, 3);
@@ -62,8 +68,9 @@ TEST(Component, FreeNotificationReachesSubscribersOutsideTheOwner) {
   auto* watched = new TProbe(&right, &deleted);
   left.FreeNotification(watched);
   EXPECT_TRUE(watched->ComponentState().Contains(csFreeNotification));
+  const uintptr_t watchedId = Id(watched);
   delete watched;
-  EXPECT_EQ(left.Heard.back(), std::make_pair(static_cast<TComponent*>(watched), opRemove));
+  EXPECT_EQ(Last(left), std::make_pair(watchedId, opRemove));
   // Unsubscribing ends the link both ways: nothing is heard any more, nothing dangles.
   auto* other = new TProbe(nullptr);
   left.FreeNotification(other);
