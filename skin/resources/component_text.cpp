@@ -1,8 +1,11 @@
 #include "skin/resources/component_text.h"
 
+#include <cerrno>
 #include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -95,6 +98,24 @@ bool IsValueWord(std::string_view S) { return SameWord(S, "True") || SameWord(S,
 template <class T> bool ParseFloat(std::string_view Text, T& Value) {
   const auto r = std::from_chars(Text.data(), Text.data() + Text.size(), Value, std::chars_format::general);
   return r.ec == std::errc() && r.ptr == Text.data() + Text.size();
+}
+
+// from_chars is not exact for long double in every runtime (some parse it as a
+// double); strtold is, in the "C" notation once the decimal point is the
+// locale's.
+bool ParseFloat(std::string_view Text, long double& Value) {
+  std::string text(Text);
+  const char point = *std::localeconv()->decimal_point;
+  if (point != '.')
+    for (char& c : text)
+      if (c == '.') c = point;
+  errno = 0;
+  char* end = nullptr;
+  const long double v = std::strtold(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !std::isfinite(v)) return false;
+  if (errno == ERANGE && v == 0) return false;  // underflow of a non-zero value
+  Value = v;
+  return true;
 }
 
 // Shortest text that reads back as exactly Value; always holds a '.' or an
@@ -220,7 +241,11 @@ private:
     std::string fraction = std::to_string(magnitude % 10000);
     fraction.insert(0, 4 - fraction.size(), '0');
     while (fraction.size() > 1 && fraction.back() == '0') fraction.pop_back();
-    FText += (value < 0 ? "-" : "") + std::to_string(magnitude / 10000) + "." + fraction + "c";
+    if (value < 0) FText += '-';
+    FText += std::to_string(magnitude / 10000);
+    FText += '.';
+    FText += fraction;
+    FText += 'c';
   }
 
   // Printable ASCII quoted, everything else as #n: bytes as #nnn, wide units
@@ -444,8 +469,10 @@ private:
   }
 
   void Bytes(const void* Data, size_t Count) {
-    const auto* p = static_cast<const uint8_t*>(Data);
-    FOut.insert(FOut.end(), p, p + Count);
+    if (Count == 0) return;
+    const size_t old = FOut.size();
+    FOut.resize(old + Count);
+    std::memcpy(FOut.data() + old, Data, Count);
   }
   void Byte(uint8_t Value) { FOut.push_back(Value); }
   void Little(uint64_t Value, int Count) {

@@ -10,19 +10,23 @@
 std::wstring ReadDesignTimeResFolder() {
   wchar_t valueName[32];
   std::swprintf(valueName, sizeof valueName / sizeof valueName[0], L"Path%.0f", 34.0);
-  constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ;
-  DWORD size = 0;
-  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\VelSkin", valueName, kFlags, nullptr, nullptr, &size) !=
-      ERROR_SUCCESS)
-    return {};
+  // RRF_RT_REG_SZ also accepts REG_EXPAND_SZ values and expands them.
+  constexpr DWORD kFlags = RRF_RT_REG_SZ;
   // A folder name is short; anything larger is not one.
   constexpr DWORD kMaxBytes = 32768 * sizeof(wchar_t);
-  if (size == 0 || size > kMaxBytes) return {};
-  std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
-  DWORD got = DWORD(buffer.size() * sizeof(wchar_t));
-  if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\VelSkin", valueName, kFlags, nullptr, buffer.data(), &got) !=
-      ERROR_SUCCESS)
-    return {};
-  buffer.back() = L'\0';
-  return std::wstring(buffer.data());
+  DWORD size = 0;
+  LSTATUS status = RegGetValueW(HKEY_CURRENT_USER, L"Software\\VelSkin", valueName, kFlags, nullptr, nullptr, &size);
+  // An expanded value may turn out longer than the first answer: ask again once.
+  for (int attempt = 0; attempt < 2 && status == ERROR_SUCCESS; ++attempt) {
+    if (size == 0 || size > kMaxBytes) return {};
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    size = DWORD(buffer.size() * sizeof(wchar_t));
+    status = RegGetValueW(HKEY_CURRENT_USER, L"Software\\VelSkin", valueName, kFlags, nullptr, buffer.data(), &size);
+    if (status == ERROR_SUCCESS) {
+      buffer.back() = L'\0';
+      return std::wstring(buffer.data());
+    }
+    if (status == ERROR_MORE_DATA) status = ERROR_SUCCESS;  // size now holds the bytes needed
+  }
+  return {};
 }
