@@ -14,13 +14,15 @@
 //     end
 //   end
 //
-// Value forms: integers in decimal (text may also use $hex); floats with a '.'
-// or an exponent, suffix s (single), c (currency) or d (date), none for
-// extended; strings quoted with '' for a quote and #n for any other byte,
-// joined without blanks or with '+'; an escape of four or five digits (or a
-// value above 255) is a UTF-16 unit and makes the string a wide string;
-// identifiers bare; True, False, nil; binary as { hex }; lists as ( ... );
-// sets as [a, b]; collections as < item ... end ... >.
+// Value forms: integers in decimal (read back in the smallest integer type);
+// floats in the shortest form that reads back exactly, with a '.' or an
+// exponent and the suffix s (single), c (currency) or d (date), none for
+// extended (a double is written as the extended of equal value); strings
+// quoted with '' for a quote and #n for any other byte, joined directly or by
+// '+'; an escape of four or five digits (or a value above 255) is a UTF-16
+// unit and makes the string a wide string; identifiers bare; True, False,
+// nil; binary as { hex }; lists as ( ... ); sets as [a, b]; collections as
+// < item ... end ... >.
 //
 // Both directions treat their input as untrusted: nesting is bounded, every
 // length is checked before anything is allocated, and the output stream is
