@@ -186,6 +186,11 @@ private:
     return size_t(length);
   }
 
+  // The text is refused once it outgrows what the parser would accept, so
+  // that deeply indented or escape-heavy input cannot blow it up.
+  void CheckSize() const {
+    if (FText.size() > size_t(MaxComponentTextInput)) Fail("text form larger than the parser accepts");
+  }
   void Indent(int Level) { FText.append(size_t(Level) * 2, ' '); }
   void Line(int Level, const std::string& Text) {
     Indent(Level);
@@ -261,6 +266,7 @@ private:
     bool escaped = false;
     for (uint32_t u : Units) escaped = escaped || u < 32 || u > 126;
     for (size_t i = 0; i < Units.size(); ++i) {
+      if (i % 4096 == 0) CheckSize();
       const uint32_t u = Units[i];
       const bool forced = Wide && !escaped && i + 1 == Units.size();
       if (u >= 32 && u <= 126 && !forced) {
@@ -294,6 +300,7 @@ private:
     FText += "{";
     for (size_t i = 0; i < length; ++i) {
       if (i % kHexBytesPerLine == 0) {
+        CheckSize();
         FText += kNewLine;
         Indent(Level + 1);
       }
@@ -306,6 +313,7 @@ private:
   }
 
   void Value(int Depth, int Level) {
+    CheckSize();
     const uint8_t type = Byte("a property value");
     switch (type) {
       case vaInt8: FText += std::to_string(int8_t(uint8_t(Little(1, "an integer value")))); break;
