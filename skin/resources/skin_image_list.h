@@ -100,8 +100,6 @@ private:
 // every item (ResID, non-default bitmap properties, resampler name, "Data").
 void WriteSkinResModule(TStream& Stream, const TVelSkinImageList& List);
 
-class EResNotFound : public Exception { using Exception::Exception; };
-
 // The built-in module's stored form, supplied by the platform: on Windows the
 // RCDATA resource "TVELSKINRESDM" of the executable; nullptr where the
 // program carries none.

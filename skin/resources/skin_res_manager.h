@@ -94,6 +94,10 @@ public:
 
   // Appends a copy of Image under ResID; returns the new index.
   int AddRes(const TCustomBitmap32* Image, const std::wstring& ResID, const std::wstring& Description);
+  // Loads the module's bitmap resource ResourceName (Instance: an HINSTANCE)
+  // and appends it under ResID. Defined in the Windows build only.
+  int AddRes(void* Instance, const std::wstring& ResourceName, const std::wstring& Description,
+             const std::wstring& ResID);
   // Loads the file (".PNG" by the PNG rule, anything else by the generic
   // loader) and appends it; an empty ResID becomes the file name without its extension.
   int AddRes(const std::filesystem::path& ImageFileName, const std::wstring& ResID, const std::wstring& Description);

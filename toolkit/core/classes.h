@@ -96,6 +96,8 @@ class EReadError : public EStreamError { using EStreamError::EStreamError; };
 class EWriteError : public EStreamError { using EStreamError::EStreamError; };
 class EFOpenError : public EStreamError { using EStreamError::EStreamError; };
 class EFCreateError : public EStreamError { using EStreamError::EStreamError; };
+// A module resource that is not there.
+class EResNotFound : public Exception { using Exception::Exception; };
 
 // ---- Persistent objects ----------------------------------------------------
 

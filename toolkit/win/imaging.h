@@ -23,11 +23,6 @@ class EInvalidGraphic : public EReadError {
   using EReadError::EReadError;
 };
 
-// A resource that the module does not hold.
-class EResNotFound : public Exception {
-  using Exception::Exception;
-};
-
 // Limits for images read from files, streams or resources: each side, the
 // decoded pixel bytes, and the encoded bytes read into memory.
 constexpr int64_t MaxGraphicSide = 16384;
