@@ -304,6 +304,10 @@ void FillLongword_AVX2(void* Dst, int Count, uint32_t Value) {
       memcpy(p + offset, p, bytes - offset < FillBlockBytes ? bytes - offset : FillBlockBytes);
     return;
   }
+  // Whole 32-byte stores from a 32-byte boundary (when Dst is 4-byte aligned,
+  // as pixel rows are): stores that straddle cache lines cost up to three times as much.
+  if ((reinterpret_cast<uintptr_t>(p) & 3) == 0)
+    for (; n > 0 && (reinterpret_cast<uintptr_t>(p) & 31) != 0; --n, p += 4) memcpy(p, &Value, 4);
   const __m256i v = _mm256_set1_epi32(int(Value));
   for (; n >= 32; n -= 32, p += 128) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
