@@ -194,7 +194,7 @@ TFloatRect TTransformer::GetSampleBounds() const {
 
 // ---- Rasterizers -----------------------------------------------------------
 
-void TRasterizer::Assign(TColor32 C, TColor32& D) const {
+void TRasterizer::AssignPixel(TColor32 C, TColor32& D) const {
   switch (FSrc->DrawMode()) {
     case dmOpaque:
       D = C;
@@ -234,7 +234,7 @@ void TRasterizer::Rasterize(TCustomBitmap32* Dst, const TRect& DstRect, const TC
 void TRegularRasterizer::DoRasterize(TCustomBitmap32* Dst, const TRect& DstRect) {
   for (int32_t y = DstRect.Top; y < DstRect.Bottom; ++y) {
     TColor32* d = Dst->PixelPtr(DstRect.Left, y);
-    for (int32_t x = DstRect.Left; x < DstRect.Right; ++x, ++d) Assign(FSampler->GetSampleInt(x, y), *d);
+    for (int32_t x = DstRect.Left; x < DstRect.Right; ++x, ++d) AssignPixel(FSampler->GetSampleInt(x, y), *d);
   }
 }
 

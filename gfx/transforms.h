@@ -110,7 +110,8 @@ public:
 
 protected:
   virtual void DoRasterize(TCustomBitmap32* Dst, const TRect& DstRect) = 0;
-  void Assign(TColor32 C, TColor32& D) const;
+  // Lays one sampled colour onto a destination pixel by the source's rule.
+  void AssignPixel(TColor32 C, TColor32& D) const;
 
   TCustomSampler* FSampler = nullptr;
   const TCustomBitmap32* FSrc = nullptr;

@@ -1,6 +1,7 @@
-// libFuzzer target for the bitmap readers (not built by default):
-//   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -I. \
-//     gfx/fuzz/bitmap_fuzzer.cpp gfx/*.cpp toolkit/core/*.cpp -o bitmap_fuzzer
+// libFuzzer target for the bitmap readers (not built by default; the skin
+// readers have skin/resources/fuzz/skin_readers_fuzzer.cpp, built the same way):
+//   CXX=clang++ CC=clang cmake -S . -B build/fuzz -DQUORREL_FUZZ=ON -DQUORREL_SANITIZE=ON -DQUORREL_TESTS=OFF
+//   cmake --build build/fuzz --target bitmap_fuzzer && build/fuzz/bin/bitmap_fuzzer -max_total_time=600
 // The first input byte chooses the reader ("Data" block or BMP file).
 #include <cstddef>
 #include <cstdint>

@@ -324,7 +324,6 @@ private:
   std::vector<TCollectionItem*> FItems;
   int FUpdateCount = 0;
   int FNextID = 0;
-  bool FClearing = false;
 };
 
 // A collection owned by a persistent object (usually the component that publishes it).
