@@ -95,7 +95,7 @@ inline void FromPlanes(const TPlanes& p, __m256i& x, __m256i& y) {
   y = Transpose4x4(_mm256_unpackhi_epi32(lo, hi));
 }
 
-// A divisor d (1-255 per lane) prepared for DivRoundEven.
+// A divisor d (1-255 in every lane) prepared for DivRoundEven.
 // m = floor(65535 / d) is computed in single precision: the quotient is below
 // 2^16 and, unless it is a whole number, at least 1/255 from one, while its
 // rounding error is at most 2^-9, so truncation gives the exact floor.
@@ -105,7 +105,6 @@ struct TDivisor {
 
 inline TDivisor MakeDivisor(__m256i d) {
   const __m256i one = _mm256_set1_epi16(1);
-  d = _mm256_max_epi16(d, one);  // lanes that are not merged may hold Ra = 0
   const __m256 k = _mm256_set1_ps(65535.0f);
   const __m256i mlo = _mm256_cvttps_epi32(_mm256_div_ps(k, _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(d, Zero()))));
   const __m256i mhi = _mm256_cvttps_epi32(_mm256_div_ps(k, _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(d, Zero()))));
@@ -140,6 +139,7 @@ inline __m256i DivRoundEven(__m256i v, const TDivisor& D) {
 // The general merge case: Ra = Fa + Ba - MulTable[Ba][Fa];
 // b = MulTable[Ba][B_c]; v = b +/- MulTable[Fa][|F_c - b|] (v <= Ra);
 // channel = DivTable[Ra][v]. Writes the colour planes of R and returns Ra.
+// Every lane must have Ra >= 1 (true unless Fa = Ba = 0).
 // MulTable rounds to nearest and x / 255 is never halfway, so the rounding
 // is symmetric and v = round((b * (255 - Fa) + F_c * Fa) / 255), whose
 // numerator is at most 65025.
@@ -179,16 +179,29 @@ __attribute__((noinline)) bool MergeMixed16(__m256i f0, __m256i f1, __m256i& b0,
     b1 = f1;
     return true;
   }
-  TPlanes R = F;
+  TPlanes R;
   if (!allSpecial) {
-    // Pixels with Fa = 255 come out of the general case as F. So do those
-    // with Ba = 0 when merged with Fa taken as 255 (then b = 0, v = F_c and
-    // Ra = 255), except for their alpha, which is Fa.
-    const __m256i faColour = _mm256_or_si256(fa, _mm256_and_si256(ba0, c255));
-    R.c[3] = Select(ba0, fa, MergeGeneral(F, B, faColour, ba, R));
+    // Some pixels take the general case. The others get their colour from it
+    // too with altered alphas: Fa = 0 with Ba taken as 255 gives Ra = 255,
+    // b = B_c and v = B_c, so B; Ba = 0 (Fa > 0) with Fa taken as 255 gives
+    // Ra = 255, b = 0 and v = F_c, so F; Fa = 255 gives F as it is. Ra from
+    // the true alphas is every pixel's result alpha: Ba for Fa = 0, Fa for
+    // Ba = 0, 255 for Fa = 255 or Ba = 255. Ba = 255 is blended below.
+    const __m256i baColour = _mm256_or_si256(ba, _mm256_and_si256(fa0, c255));
+    const __m256i faColour = _mm256_or_si256(fa, _mm256_andnot_si256(fa0, _mm256_and_si256(ba0, c255)));
+    MergeGeneral(F, B, faColour, baColour, R);
+    R.c[3] = _mm256_sub_epi16(_mm256_add_epi16(fa, ba), Div255(_mm256_mullo_epi16(fa, ba)));
+    if (ba255Bits != 0) {
+      // BlendPixel (with alpha 255, already in R); for Fa = 0 it gives B.
+      const __m256i fa7 = _mm256_slli_epi16(fa, 7);
+      for (int c = 0; c < 3; ++c) R.c[c] = Select(ba255, Lerp16(F.c[c], B.c[c], fa7), R.c[c]);
+    }
+    FromPlanes(R, b0, b1);
+    return true;
   }
+  // No pixel takes the general case: F, blended where Ba = 255, B where Fa = 0.
+  R = F;
   if (ba255Bits != 0) {
-    // BlendPixel with alpha 255.
     const __m256i fa7 = _mm256_slli_epi16(fa, 7);
     for (int c = 0; c < 3; ++c) R.c[c] = Select(ba255, Lerp16(F.c[c], B.c[c], fa7), R.c[c]);
     R.c[3] = _mm256_or_si256(R.c[3], _mm256_and_si256(ba255, c255));
