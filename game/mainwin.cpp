@@ -174,7 +174,7 @@ void Tmainwin::GamefieldPaint(TObject*) {
   TCanvas& canvas = Gamefield->Canvas();
   const int width = Gamefield->Width(), height = Gamefield->Height();
   canvas.Brush().SetColor(clBtnFace);
-  canvas.FillRect(RECT{0, 0, width, height});
+  canvas.FillRect(TRect{0, 0, width, height});
   if (XSize < 1 || YSize < 1) return;
   const int cw = width / XSize, ch = height / YSize;
   TColor last = 0;
@@ -185,7 +185,7 @@ void Tmainwin::GamefieldPaint(TObject*) {
         last = c;
         canvas.Brush().SetColor(c);
       }
-      canvas.FillRect(RECT{x * cw, y * ch, x * cw + cw, y * ch + ch});
+      canvas.FillRect(TRect{x * cw, y * ch, x * cw + cw, y * ch + ch});
     }
   }
   // An arrow from the corner to the centre of the player's cell, in the complement of its colour.

@@ -1,5 +1,6 @@
-// The 32-bit pixel of the raster library, its colour functions and the small
-// geometric value types shared by bitmaps, resamplers and skin drawing.
+// The 32-bit pixel of the raster library, its colour functions, the float and
+// fixed-point geometric types and the rectangle functions shared by bitmaps,
+// resamplers and skin drawing (TPoint and TRect come from the toolkit core).
 // Portable: never includes windows.h. Where windows.h is also included, the
 // rectangle functions below overload the Win32 ones by their argument types.
 #pragma once
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "toolkit/core/classes.h"
+#include "toolkit/core/geometry.h"
 
 // 0xAARRGGBB; in memory blue, green, red, alpha. Not premultiplied.
 using TColor32 = uint32_t;
@@ -23,12 +25,6 @@ using TFloat = float;
 constexpr TFixed FixedOne = 0x10000;
 constexpr TFixed FixedHalf = 0x8000;
 
-struct TPoint {
-  int32_t X = 0;
-  int32_t Y = 0;
-  friend bool operator==(const TPoint&, const TPoint&) = default;
-};
-
 struct TFloatPoint {
   TFloat X = 0;
   TFloat Y = 0;
@@ -39,17 +35,6 @@ struct TFixedPoint {
   TFixed X = 0;
   TFixed Y = 0;
   friend bool operator==(const TFixedPoint&, const TFixedPoint&) = default;
-};
-
-// Right and bottom are exclusive.
-struct TRect {
-  int32_t Left = 0;
-  int32_t Top = 0;
-  int32_t Right = 0;
-  int32_t Bottom = 0;
-  int32_t Width() const { return Right - Left; }
-  int32_t Height() const { return Bottom - Top; }
-  friend bool operator==(const TRect&, const TRect&) = default;
 };
 
 struct TFloatRect {
@@ -122,12 +107,8 @@ void SetGamma(double Gamma = DefaultGamma);
 
 // ---- Geometry --------------------------------------------------------------
 
-constexpr TPoint Point(int32_t X, int32_t Y) { return {X, Y}; }
 constexpr TFloatPoint FloatPoint(TFloat X, TFloat Y) { return {X, Y}; }
 constexpr TFloatPoint FloatPoint(const TPoint& P) { return {TFloat(P.X), TFloat(P.Y)}; }
-constexpr TRect MakeRect(int32_t Left, int32_t Top, int32_t Right, int32_t Bottom) {
-  return {Left, Top, Right, Bottom};
-}
 constexpr TFloatRect FloatRect(TFloat Left, TFloat Top, TFloat Right, TFloat Bottom) {
   return {Left, Top, Right, Bottom};
 }

@@ -156,9 +156,8 @@ TEST_F(GameWindow, LayoutAfterCreation) {
   // The painted colour buttons carry their colours.
   TCapture shot(Win);
   for (int i = 0; i < 8; ++i) {
-    const POINT c = p.ColorBtn()[i]->ClientToScreen(POINT{25, 25});
-    POINT f = Win->ScreenToClient(c);
-    EXPECT_EQ(shot.Pixel(f.x, f.y), palette[i]) << i;
+    const TPoint f = Win->ScreenToClient(p.ColorBtn()[i]->ClientToScreen(TPoint{25, 25}));
+    EXPECT_EQ(shot.Pixel(f.X, f.Y), palette[i]) << i;
   }
 }
 

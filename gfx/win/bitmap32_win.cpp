@@ -34,7 +34,7 @@ void DrawGraphicInto(TCustomBitmap32& Dst, int32_t Width, int32_t Height, TColor
 // pixel keeps its colour; opaque unless it is 32-bit; pixels of the
 // transparent colour then become fully transparent.
 void AssignFromBitmap(TCustomBitmap32& Dst, TBitmap& Src) {
-  const RECT bounds{0, 0, Src.Width(), Src.Height()};
+  const TRect bounds{0, 0, Src.Width(), Src.Height()};
   DrawGraphicInto(Dst, Src.Width(), Src.Height(), 0, Src.PixelFormat() != pf32bit,
                   [&](TCanvas& Canvas) { Src.DrawOpaque(Canvas.Handle(), bounds); });
   if (!Dst.Empty() && Src.Transparent()) {
@@ -60,7 +60,7 @@ bool AssignFromToolkit(TCustomBitmap32& Dst, TPersistent* Source) {
   }
   if (auto* graphic = dynamic_cast<TGraphic*>(Source)) {
     // Other pictures (PNG, JPEG ...) are laid over white and made opaque.
-    const RECT bounds{0, 0, graphic->Width(), graphic->Height()};
+    const TRect bounds{0, 0, graphic->Width(), graphic->Height()};
     DrawGraphicInto(Dst, graphic->Width(), graphic->Height(), 0xFFFFFFFF, true,
                     [&](TCanvas& Canvas) { graphic->Draw(Canvas, bounds); });
     return true;

@@ -228,7 +228,7 @@ void TileTo(const TCustomBitmap32& Bitmap, HDC hDst, const TRect& DstRect, const
   RECT box;
   const int kind = GetClipBox(hDst, &box);
   if (kind == NULLREGION) return;
-  if (kind != ERROR && !IntersectRect(area, area, TRect{box.left, box.top, box.right, box.bottom})) return;
+  if (kind != ERROR && !IntersectRect(area, area, ToTRect(box))) return;
 
   for (int64_t ty = area.Top; ty < area.Bottom; ty += TileSize) {
     for (int64_t tx = area.Left; tx < area.Right; tx += TileSize) {

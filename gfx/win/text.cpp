@@ -8,8 +8,6 @@
 
 namespace {
 
-RECT ToRECT(const TRect& R) { return RECT{R.Left, R.Top, R.Right, R.Bottom}; }
-
 class TCanvasLock {
 public:
   explicit TCanvasLock(TCanvas& Canvas) : FCanvas(Canvas) { FCanvas.Lock(); }

@@ -51,15 +51,15 @@ bool DrawableSize(int64_t W, int64_t H) {
 
 }  // namespace
 
-void DrawGlowText(TCanvas& Canvas, const RECT& Rect, const std::wstring& Text, int32_t BlurRadius, TColor Color,
+void DrawGlowText(TCanvas& Canvas, const TRect& Rect, const std::wstring& Text, int32_t BlurRadius, TColor Color,
                   UINT Format) {
   if (IsBlank(Text)) return;
-  const int32_t w = Rect.right - Rect.left, h = Rect.bottom - Rect.top;
+  const int32_t w = Rect.Width(), h = Rect.Height();
   if (!DrawableSize(w, h)) return;
   HDC dc = Canvas.Handle();
   TDibSurface work(dc, w, h);
   TDibSurface mask(dc, w, h);
-  Win32Check(BitBlt(work.DC(), 0, 0, w, h, dc, Rect.left, Rect.top, SRCCOPY), "BitBlt");
+  Win32Check(BitBlt(work.DC(), 0, 0, w, h, dc, Rect.Left, Rect.Top, SRCCOPY), "BitBlt");
 
   // The mask starts white; the glyphs are black, so after the blur the red
   // channel is low near the text and the work pixels there move toward Color.
@@ -75,7 +75,7 @@ void DrawGlowText(TCanvas& Canvas, const RECT& Rect, const std::wstring& Text, i
   BoxBlurChannels(mask.Bits(), w, h, 1);
   BoxBlurChannels(mask.Bits(), w, h, 1);
   PullTowardColor(work.Bits(), mask.Bits(), size_t(w) * size_t(h), ToColor32(Color), 2 * BlurRadius);
-  Win32Check(BitBlt(dc, Rect.left, Rect.top, w, h, work.DC(), 0, 0, SRCCOPY), "BitBlt");
+  Win32Check(BitBlt(dc, Rect.Left, Rect.Top, w, h, work.DC(), 0, 0, SRCCOPY), "BitBlt");
 }
 
 void FillAlpha(TGdiBitmap& Bitmap, uint8_t Alpha) {
@@ -98,8 +98,8 @@ void FillAlpha(TGdiBitmap& Bitmap, uint8_t Alpha) {
   Bitmap = std::move(dib);
 }
 
-void AlphaFillRect(HDC DC, const RECT& Rect, TColor Color, uint8_t Alpha) {
-  const int32_t w = Rect.right - Rect.left, h = Rect.bottom - Rect.top;
+void AlphaFillRect(HDC DC, const TRect& Rect, TColor Color, uint8_t Alpha) {
+  const int32_t w = Rect.Width(), h = Rect.Height();
   if (!DC || !DrawableSize(w, h)) return;
   TDibSurface work(DC, w, h);
   const TColor32 c = ToColor32(Color);
@@ -107,5 +107,5 @@ void AlphaFillRect(HDC DC, const RECT& Rect, TColor Color, uint8_t Alpha) {
   for (size_t i = 0; i < n; ++i) work.Bits()[i] = c;
   GdiFlush();
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, Alpha, 0};
-  Win32Check(AlphaBlend(DC, Rect.left, Rect.top, w, h, work.DC(), 0, 0, w, h, blend), "AlphaBlend");
+  Win32Check(AlphaBlend(DC, Rect.Left, Rect.Top, w, h, work.DC(), 0, 0, w, h, blend), "AlphaBlend");
 }

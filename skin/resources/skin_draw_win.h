@@ -10,7 +10,7 @@
 // Draws a soft halo of Color around where Text will be drawn in Rect with the
 // canvas's font (Format: DrawText flags). The caller draws the text on top.
 // Nothing happens for a blank text or an empty rectangle.
-void DrawGlowText(TCanvas& Canvas, const RECT& Rect, const std::wstring& Text, int32_t BlurRadius, TColor Color,
+void DrawGlowText(TCanvas& Canvas, const TRect& Rect, const std::wstring& Text, int32_t BlurRadius, TColor Color,
                   UINT Format);
 
 // Replaces Bitmap with a 32-bit bitmap of its size whose every pixel is black
@@ -18,4 +18,4 @@ void DrawGlowText(TCanvas& Canvas, const RECT& Rect, const std::wstring& Text, i
 void FillAlpha(TGdiBitmap& Bitmap, uint8_t Alpha);
 
 // Blends a rectangle of Color onto DC at Rect with constant opacity Alpha.
-void AlphaFillRect(HDC DC, const RECT& Rect, TColor Color, uint8_t Alpha);
+void AlphaFillRect(HDC DC, const TRect& Rect, TColor Color, uint8_t Alpha);

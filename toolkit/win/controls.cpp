@@ -149,17 +149,17 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (resized) Resize();
 }
 
-RECT TControl::ClientRect() { return RECT{0, 0, FWidth, FHeight}; }
+TRect TControl::ClientRect() { return TRect{0, 0, FWidth, FHeight}; }
 
 void TControl::SetClientSize(int AWidth, int AHeight) {
-  const RECT client = ClientRect();
-  SetBounds(FLeft, FTop, FWidth - client.right + AWidth, FHeight - client.bottom + AHeight);
+  const TRect client = ClientRect();
+  SetBounds(FLeft, FTop, FWidth - client.Right + AWidth, FHeight - client.Bottom + AHeight);
 }
 
-POINT TControl::ClientOrigin() {
-  if (!FParent) return POINT{FLeft, FTop};
-  const POINT parent = FParent->ClientOrigin();
-  return POINT{parent.x + FLeft, parent.y + FTop};
+TPoint TControl::ClientOrigin() {
+  if (!FParent) return TPoint{FLeft, FTop};
+  const TPoint parent = FParent->ClientOrigin();
+  return TPoint{parent.X + FLeft, parent.Y + FTop};
 }
 
 void TControl::SetAlign(TAlign Value) {
@@ -294,13 +294,13 @@ void TControl::MouseMove(TShiftState Shift, int X, int Y) {
 }
 
 void TControl::DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Extra) {
-  const POINT p = PointFromLParam(Message.LParam);
-  MouseDown(Button, KeysToShiftState(Message.WParam) | Extra, p.x, p.y);
+  const TPoint p = PointFromLParam(Message.LParam);
+  MouseDown(Button, KeysToShiftState(Message.WParam) | Extra, p.X, p.Y);
 }
 
 void TControl::DoMouseUp(TMessage& Message, TMouseButton Button) {
-  const POINT p = PointFromLParam(Message.LParam);
-  MouseUp(Button, KeysToShiftState(Message.WParam), p.x, p.y);
+  const TPoint p = PointFromLParam(Message.LParam);
+  MouseUp(Button, KeysToShiftState(Message.WParam), p.X, p.Y);
 }
 
 // A press captures the mouse; the release over the control is the click. The
@@ -329,9 +329,8 @@ void TControl::WMLButtonUp(TMessage& Message) {
   const bool clicked = (FControlState & csClicked) != 0;
   FControlState &= ~(csClicked | csLButtonDown);
   if (clicked) {
-    const POINT p = PointFromLParam(Message.LParam);
-    const RECT r = ClientRect();
-    if (PtInRect(&r, p)) Click();
+    const RECT r = ToRECT(ClientRect());
+    if (PtInRect(&r, ToPOINT(PointFromLParam(Message.LParam)))) Click();
   }
   DoMouseUp(Message, mbLeft);
 }
@@ -348,8 +347,8 @@ void TControl::WMRButtonUp(TMessage& Message) {
 
 void TControl::WMMouseMove(TMessage& Message) {
   DefaultHandler(Message);
-  const POINT p = PointFromLParam(Message.LParam);
-  MouseMove(KeysToShiftState(Message.WParam), p.x, p.y);
+  const TPoint p = PointFromLParam(Message.LParam);
+  MouseMove(KeysToShiftState(Message.WParam), p.X, p.Y);
 }
 
 void TControl::CMVisibleChanged(TMessage& Message) {
@@ -397,7 +396,7 @@ void TControl::CMParentColorChanged(TMessage& Message) {
 void TControl::CMInvalidate(TMessage& Message) {
   // A window-less control asks its parent to repaint its area.
   if (FParent && FParent->HandleAllocated()) {
-    const RECT r = BoundsRect();
+    const RECT r = ToRECT(BoundsRect());
     InvalidateRect(FParent->FHandle, &r, TRUE);
   }
 }
@@ -638,7 +637,7 @@ void TWinControl::Realign() {
   FControlState &= ~csAlignmentNeeded;
   DisableAlign();
   try {
-    RECT r = ClientRect();
+    TRect r = ClientRect();
     AdjustClientRect(r);
     AlignControls(nullptr, r);
   } catch (...) {
@@ -651,9 +650,9 @@ void TWinControl::Realign() {
   EnableAlign();
 }
 
-void TWinControl::AdjustClientRect(RECT&) {}
+void TWinControl::AdjustClientRect(TRect&) {}
 
-void TWinControl::AlignControls(TControl*, RECT& Rect) {
+void TWinControl::AlignControls(TControl*, TRect& Rect) {
   // Top, bottom, left, right, then client; among equals by position.
   auto place = [&](TAlign align) {
     std::vector<TControl*> list;
@@ -669,26 +668,26 @@ void TWinControl::AlignControls(TControl*, RECT& Rect) {
       }
     });
     for (TControl* c : list) {
-      const int w = Rect.right - Rect.left, h = Rect.bottom - Rect.top;
+      const int w = Rect.Width(), h = Rect.Height();
       switch (align) {
         case alTop:
-          c->SetBounds(Rect.left, Rect.top, w, c->FHeight);
-          Rect.top += c->FHeight;
+          c->SetBounds(Rect.Left, Rect.Top, w, c->FHeight);
+          Rect.Top += c->FHeight;
           break;
         case alBottom:
-          c->SetBounds(Rect.left, Rect.bottom - c->FHeight, w, c->FHeight);
-          Rect.bottom -= c->FHeight;
+          c->SetBounds(Rect.Left, Rect.Bottom - c->FHeight, w, c->FHeight);
+          Rect.Bottom -= c->FHeight;
           break;
         case alLeft:
-          c->SetBounds(Rect.left, Rect.top, c->FWidth, h);
-          Rect.left += c->FWidth;
+          c->SetBounds(Rect.Left, Rect.Top, c->FWidth, h);
+          Rect.Left += c->FWidth;
           break;
         case alRight:
-          c->SetBounds(Rect.right - c->FWidth, Rect.top, c->FWidth, h);
-          Rect.right -= c->FWidth;
+          c->SetBounds(Rect.Right - c->FWidth, Rect.Top, c->FWidth, h);
+          Rect.Right -= c->FWidth;
           break;
         case alClient:
-          c->SetBounds(Rect.left, Rect.top, w, h);
+          c->SetBounds(Rect.Left, Rect.Top, w, h);
           break;
         default:
           break;
@@ -726,13 +725,24 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   RequestAlign();
 }
 
-RECT TWinControl::ClientRect() {
+TRect TWinControl::ClientRect() {
   if (FHandle) {
     RECT r{};
     GetClientRect(FHandle, &r);
-    return r;
+    return ToTRect(r);
   }
   return TControl::ClientRect();
+}
+
+// Once the window exists the system knows where its client area is, frame and
+// caption included; before that the bounds are the best estimate.
+TPoint TWinControl::ClientOrigin() {
+  if (FHandle) {
+    POINT p{0, 0};
+    ::ClientToScreen(FHandle, &p);
+    return ToTPoint(p);
+  }
+  return TControl::ClientOrigin();
 }
 
 void TWinControl::Invalidate() { Perform(CM_INVALIDATE); }
@@ -875,10 +885,10 @@ void TWinControl::WMPaint(TMessage& Message) {
   PAINTSTRUCT ps{};
   HDC dc = BeginPaint(FHandle, &ps);
   try {
-    const RECT r = ClientRect();
-    if (r.right > 0 && r.bottom > 0) {
+    const TRect r = ClientRect();
+    if (r.Right > 0 && r.Bottom > 0) {
       TMemoryDC memory(dc);
-      TGdiBitmap bitmap(CreateCompatibleBitmap(dc, r.right, r.bottom));
+      TGdiBitmap bitmap(CreateCompatibleBitmap(dc, r.Right, r.Bottom));
       Win32Check(static_cast<bool>(bitmap), "CreateCompatibleBitmap");
       TSelectObject select(memory.Get(), bitmap.Get());
       Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(memory.Get()), reinterpret_cast<LPARAM>(memory.Get()));
@@ -905,7 +915,7 @@ void TWinControl::WMEraseBkgnd(TMessage& Message) {
   }
   HDC dc = reinterpret_cast<HDC>(Message.WParam);
   if (!dc) return;
-  const RECT r = ClientRect();
+  const RECT r = ToRECT(ClientRect());
   TGdiBrush brush(CreateSolidBrush(ColorToRef(FColor)));
   ::FillRect(dc, &r, brush.Get());
   Message.Result = 1;
@@ -922,8 +932,8 @@ void TWinControl::PaintTo(HDC DC, int X, int Y) {
   TSaveDC saved(DC);
   POINT origin;
   OffsetViewportOrgEx(DC, X, Y, &origin);
-  const RECT r = ClientRect();
-  IntersectClipRect(DC, 0, 0, r.right, r.bottom);
+  const TRect r = ClientRect();
+  IntersectClipRect(DC, 0, 0, r.Right, r.Bottom);
   if ((FControlStyle & csNativePaint) && FHandle) {
     // Native controls print themselves, frame and inner windows included.
     Perform(WM_PRINT, reinterpret_cast<WPARAM>(DC), PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CHILDREN);

@@ -132,17 +132,18 @@ public:
   void SetWidth(int Value) { SetBounds(FLeft, FTop, Value, FHeight); }
   void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
   virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
-  RECT BoundsRect() const { return RECT{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
-  void SetBoundsRect(const RECT& R) { SetBounds(R.left, R.top, R.right - R.left, R.bottom - R.top); }
-  virtual RECT ClientRect();
-  int ClientWidth() { return ClientRect().right; }
-  int ClientHeight() { return ClientRect().bottom; }
+  TRect BoundsRect() const { return TRect{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
+  void SetBoundsRect(const TRect& R) { SetBounds(R.Left, R.Top, R.Right - R.Left, R.Bottom - R.Top); }
+  virtual TRect ClientRect();
+  int ClientWidth() { return ClientRect().Right; }
+  int ClientHeight() { return ClientRect().Bottom; }
   virtual void SetClientSize(int AWidth, int AHeight);
   void SetClientWidth(int Value) { SetClientSize(Value, ClientHeight()); }
   void SetClientHeight(int Value) { SetClientSize(ClientWidth(), Value); }
-  POINT ClientOrigin();
-  POINT ClientToScreen(POINT P) { return POINT{P.x + ClientOrigin().x, P.y + ClientOrigin().y}; }
-  POINT ScreenToClient(POINT P) { return POINT{P.x - ClientOrigin().x, P.y - ClientOrigin().y}; }
+  // Screen position of the client area's top-left corner.
+  virtual TPoint ClientOrigin();
+  TPoint ClientToScreen(TPoint P) { return TPoint{P.X + ClientOrigin().X, P.Y + ClientOrigin().Y}; }
+  TPoint ScreenToClient(TPoint P) { return TPoint{P.X - ClientOrigin().X, P.Y - ClientOrigin().Y}; }
 
   TAlign Align() const { return FAlign; }
   void SetAlign(TAlign Value);
@@ -304,7 +305,7 @@ public:
   void EnableAlign();
   void Realign();
   // The area aligned children share: the client rectangle less borders.
-  virtual void AdjustClientRect(RECT& Rect);
+  virtual void AdjustClientRect(TRect& Rect);
 
   bool DoubleBuffered() const { return FDoubleBuffered; }
   void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
@@ -312,7 +313,8 @@ public:
   void SetParentBackground(bool Value);
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
-  RECT ClientRect() override;
+  TRect ClientRect() override;
+  TPoint ClientOrigin() override;
   void Invalidate() override;
   bool Showing() const override;
   void SetEnabled(bool Value) override;
@@ -344,7 +346,7 @@ protected:
   // Paints the window itself into DC (not the graphic children).
   virtual void PaintWindow(HDC DC);
   void PaintHandler(TMessage& Message);
-  virtual void AlignControls(TControl* AControl, RECT& Rect);
+  virtual void AlignControls(TControl* AControl, TRect& Rect);
   void SetTextBuf(const std::wstring& Value) override;
   std::wstring GetTextBuf() override;
   void FontChanged() override;
@@ -426,8 +428,8 @@ protected:
 };
 
 // Point of a mouse message's LParam.
-inline POINT PointFromLParam(LPARAM L) {
-  return POINT{static_cast<short>(LOWORD(L)), static_cast<short>(HIWORD(L))};
+inline TPoint PointFromLParam(LPARAM L) {
+  return TPoint{static_cast<short>(LOWORD(L)), static_cast<short>(HIWORD(L))};
 }
 TShiftState KeysToShiftState(WPARAM Keys);
 TShiftState KeyboardStateToShiftState();

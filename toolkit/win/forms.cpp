@@ -168,9 +168,9 @@ void TCustomForm::CreateWnd() {
   UpdateBounds();
 }
 
-RECT TCustomForm::ClientRect() {
+TRect TCustomForm::ClientRect() {
   if (FHandle) return TWinControl::ClientRect();
-  if (FClientWidth > 0 || FClientHeight > 0) return RECT{0, 0, FClientWidth, FClientHeight};
+  if (FClientWidth > 0 || FClientHeight > 0) return TRect{0, 0, FClientWidth, FClientHeight};
   return TWinControl::ClientRect();
 }
 

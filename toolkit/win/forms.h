@@ -46,7 +46,7 @@ public:
   void SetBorderStyle(TFormBorderStyle Value);
   TPosition Position() const { return FPosition; }
   void SetPosition(TPosition Value) { FPosition = Value; }
-  RECT ClientRect() override;
+  TRect ClientRect() override;
   void SetClientSize(int AWidth, int AHeight) override;
 
   TWinControl* ActiveControl() const { return FActiveControl; }

@@ -287,17 +287,19 @@ void TCanvas::LineTo(int X, int Y) {
   Changed();
 }
 
-void TCanvas::FillRect(const RECT& Rect) {
+void TCanvas::FillRect(const TRect& Rect) {
   Changing();
   RequiredState(csBrushValid);
-  ::FillRect(FHandle, &Rect, FSelectedBrush->Get());
+  const RECT r = ToRECT(Rect);
+  ::FillRect(FHandle, &r, FSelectedBrush->Get());
   Changed();
 }
 
-void TCanvas::FrameRect(const RECT& Rect) {
+void TCanvas::FrameRect(const TRect& Rect) {
   Changing();
   RequiredState(csBrushValid);
-  ::FrameRect(FHandle, &Rect, FSelectedBrush->Get());
+  const RECT r = ToRECT(Rect);
+  ::FrameRect(FHandle, &r, FSelectedBrush->Get());
   Changed();
 }
 
@@ -315,12 +317,13 @@ void TCanvas::TextOut(int X, int Y, const std::wstring& Text) {
   Changed();
 }
 
-void TCanvas::TextRect(const RECT& Rect, int X, int Y, const std::wstring& Text) {
+void TCanvas::TextRect(const TRect& Rect, int X, int Y, const std::wstring& Text) {
   Changing();
   RequiredState(csFontValid | csBrushValid);
   UINT options = ETO_CLIPPED;
   if (FBrush.Style() != bsClear) options |= ETO_OPAQUE;
-  ExtTextOutW(FHandle, X, Y, options, &Rect, Text.c_str(), static_cast<UINT>(Text.size()), nullptr);
+  const RECT r = ToRECT(Rect);
+  ExtTextOutW(FHandle, X, Y, options, &r, Text.c_str(), static_cast<UINT>(Text.size()), nullptr);
   Changed();
 }
 

@@ -241,22 +241,22 @@ public:
   TBrush& Brush() { return FBrush; }
   void SetFont(const TFont& Value) { FFont.Assign(const_cast<TFont*>(&Value)); }
 
-  POINT PenPos() const { return FPenPos; }
+  TPoint PenPos() const { return FPenPos; }
   void MoveTo(int X, int Y);
   void LineTo(int X, int Y);
   // Right and bottom edges exclusive.
-  void FillRect(const RECT& Rect);
-  void FrameRect(const RECT& Rect);
+  void FillRect(const TRect& Rect);
+  void FrameRect(const TRect& Rect);
   void Rectangle(int X1, int Y1, int X2, int Y2);
   void TextOut(int X, int Y, const std::wstring& Text);
   // Text clipped to Rect, drawn at (X, Y).
-  void TextRect(const RECT& Rect, int X, int Y, const std::wstring& Text);
+  void TextRect(const TRect& Rect, int X, int Y, const std::wstring& Text);
   SIZE TextExtent(const std::wstring& Text);
   int TextWidth(const std::wstring& Text) { return TextExtent(Text).cx; }
   // A graphic at its own size with its top-left corner at (X, Y), or
   // stretched onto Rect (both defined with the graphics, toolkit/win/imaging.cpp).
   void Draw(int X, int Y, TGraphic& Graphic);
-  void StretchDraw(const RECT& Rect, TGraphic& Graphic);
+  void StretchDraw(const TRect& Rect, TGraphic& Graphic);
   int TextHeight(const std::wstring& Text) { return TextExtent(Text).cy; }
 
   TNotifyEvent OnChange;
@@ -282,7 +282,7 @@ private:
   std::shared_ptr<TGdiPen> FSelectedPen;
   std::shared_ptr<TGdiBrush> FSelectedBrush;
   HGDIOBJ FOldFont = nullptr, FOldPen = nullptr, FOldBrush = nullptr;
-  POINT FPenPos{0, 0};
+  TPoint FPenPos{0, 0};
   std::recursive_mutex FLock;
   int FLockCount = 0;
 };

@@ -412,7 +412,7 @@ void TBitmap::SetTransparentMode(TTransparentMode Value) {
   Changed();
 }
 
-void TBitmap::Draw(TCanvas& ACanvas, const RECT& Rect) {
+void TBitmap::Draw(TCanvas& ACanvas, const TRect& Rect) {
   if (Empty()) return;
   HDC dst = ACanvas.Handle();
   if (!dst) throw EInvalidOperation("Canvas does not allow drawing");
@@ -421,12 +421,12 @@ void TBitmap::Draw(TCanvas& ACanvas, const RECT& Rect) {
     return;
   }
   GdiFlush();
-  Win32Check(TransparentBlt(dst, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, DC(), 0, 0,
+  Win32Check(TransparentBlt(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), DC(), 0, 0,
                             FWidth, FHeight, ColorToRef(TransparentColor())),
              "TransparentBlt");
 }
 
-void TBitmap::DrawOpaque(HDC DC, const RECT& Rect) const {
+void TBitmap::DrawOpaque(HDC DC, const TRect& Rect) const {
   if (Empty()) return;
   GdiFlush();
   BITMAPINFO bi{};
@@ -436,10 +436,10 @@ void TBitmap::DrawOpaque(HDC DC, const RECT& Rect) const {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = FPixelFormat == pf32bit ? 32 : 24;
   bi.bmiHeader.biCompression = BI_RGB;
-  const int w = Rect.right - Rect.left, h = Rect.bottom - Rect.top;
+  const int w = Rect.Width(), h = Rect.Height();
   const bool stretched = w != FWidth || h != FHeight;
   const int oldMode = stretched ? SetStretchBltMode(DC, COLORONCOLOR) : 0;
-  StretchDIBits(DC, Rect.left, Rect.top, w, h, 0, 0, FWidth, FHeight, FBits, &bi, DIB_RGB_COLORS, SRCCOPY);
+  StretchDIBits(DC, Rect.Left, Rect.Top, w, h, 0, 0, FWidth, FHeight, FBits, &bi, DIB_RGB_COLORS, SRCCOPY);
   if (stretched && oldMode) SetStretchBltMode(DC, oldMode);
 }
 
@@ -608,7 +608,7 @@ std::unique_ptr<TGraphic> TBitmap::Clone() const {
 
 // ---- TWICImage ---------------------------------------------------------------------
 
-void TWICImage::Draw(TCanvas& ACanvas, const RECT& Rect) {
+void TWICImage::Draw(TCanvas& ACanvas, const TRect& Rect) {
   if (Empty()) return;
   HDC dst = ACanvas.Handle();
   if (!dst) throw EInvalidOperation("Canvas does not allow drawing");
@@ -630,7 +630,7 @@ void TWICImage::Draw(TCanvas& ACanvas, const RECT& Rect) {
   TMemoryDC src(dst);
   TSelectObject select(src.Get(), premultiplied.Handle());
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-  Win32Check(AlphaBlend(dst, Rect.left, Rect.top, Rect.right - Rect.left, Rect.bottom - Rect.top, src.Get(), 0, 0,
+  Win32Check(AlphaBlend(dst, Rect.Left, Rect.Top, Rect.Width(), Rect.Height(), src.Get(), 0, 0,
                         FImage.Width, FImage.Height, blend),
              "AlphaBlend");
 }
@@ -737,10 +737,10 @@ void TPicture::Assign(TPersistent* Source) {
 
 void TCanvas::Draw(int X, int Y, TGraphic& Graphic) {
   if (Graphic.Empty()) return;
-  StretchDraw(RECT{X, Y, X + Graphic.Width(), Y + Graphic.Height()}, Graphic);
+  StretchDraw(TRect{X, Y, X + Graphic.Width(), Y + Graphic.Height()}, Graphic);
 }
 
-void TCanvas::StretchDraw(const RECT& Rect, TGraphic& Graphic) {
+void TCanvas::StretchDraw(const TRect& Rect, TGraphic& Graphic) {
   if (Graphic.Empty()) return;
   Changing();
   RequiredState(0);

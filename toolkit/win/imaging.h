@@ -59,7 +59,7 @@ public:
   virtual void SetTransparent(bool Value);
 
   // Draws the graphic onto Rect of the canvas's DC (stretched when sizes differ).
-  virtual void Draw(TCanvas& ACanvas, const RECT& Rect) = 0;
+  virtual void Draw(TCanvas& ACanvas, const TRect& Rect) = 0;
   // A failed load raises EInvalidGraphic (or a stream error) and leaves the
   // graphic as it was.
   virtual void LoadFromStream(TStream& Stream) = 0;
@@ -122,9 +122,9 @@ public:
   void SetTransparentMode(TTransparentMode Value);
 
   // Honours Transparent (TransparentBlt of the transparent colour).
-  void Draw(TCanvas& ACanvas, const RECT& Rect) override;
+  void Draw(TCanvas& ACanvas, const TRect& Rect) override;
   // Copies the pixels onto Rect of DC without transparency.
-  void DrawOpaque(HDC DC, const RECT& Rect) const;
+  void DrawOpaque(HDC DC, const TRect& Rect) const;
 
   // Any BMP GDI understands: 1, 4, 8, 16, 24 or 32 bits per pixel,
   // run-length encoded or with bit fields, Windows or OS/2 headers. 32-bit
@@ -172,7 +172,7 @@ public:
   int32_t Height() const override { return FImage.Height; }
   const TWICPixels& Pixels() const { return FImage; }
 
-  void Draw(TCanvas& ACanvas, const RECT& Rect) override;
+  void Draw(TCanvas& ACanvas, const TRect& Rect) override;
   // Reads the rest of the stream (at most MaxGraphicFileBytes) and decodes it.
   void LoadFromStream(TStream& Stream) override;
   void SaveToStream(TStream& Stream) const override;

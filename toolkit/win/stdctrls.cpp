@@ -2,6 +2,18 @@
 
 #include <algorithm>
 
+namespace {
+
+// Moves every edge Amount pixels inward.
+void Inset(TRect& R, int Amount) {
+  R.Left += Amount;
+  R.Top += Amount;
+  R.Right -= Amount;
+  R.Bottom -= Amount;
+}
+
+}  // namespace
+
 // ---- TPaintBox ------------------------------------------------------------------------
 
 TPaintBox::TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {
@@ -48,13 +60,12 @@ void TPanel::SetBorderWidth(int Value) {
   Invalidate();
 }
 
-void TPanel::AdjustClientRect(RECT& Rect) {
-  const int inset = FBorderWidth + (FBevelOuter != bvNone ? FBevelWidth : 0);
-  InflateRect(&Rect, -inset, -inset);
+void TPanel::AdjustClientRect(TRect& Rect) {
+  Inset(Rect, FBorderWidth + (FBevelOuter != bvNone ? FBevelWidth : 0));
 }
 
 void TPanel::Paint() {
-  RECT r = ClientRect();
+  TRect r = ClientRect();
   Canvas().Brush().SetColor(FColor);
   Canvas().FillRect(r);
   if (FBevelOuter == bvNone) return;
@@ -63,13 +74,13 @@ void TPanel::Paint() {
   const TColor bottomRight = FBevelOuter == bvLowered ? clBtnHighlight : clBtnShadow;
   for (int i = 0; i < FBevelWidth; ++i) {
     Canvas().Pen().SetColor(topLeft);
-    Canvas().MoveTo(r.left, r.bottom - 1);
-    Canvas().LineTo(r.left, r.top);
-    Canvas().LineTo(r.right - 1, r.top);
+    Canvas().MoveTo(r.Left, r.Bottom - 1);
+    Canvas().LineTo(r.Left, r.Top);
+    Canvas().LineTo(r.Right - 1, r.Top);
     Canvas().Pen().SetColor(bottomRight);
-    Canvas().LineTo(r.right - 1, r.bottom - 1);
-    Canvas().LineTo(r.left - 1, r.bottom - 1);
-    InflateRect(&r, -1, -1);
+    Canvas().LineTo(r.Right - 1, r.Bottom - 1);
+    Canvas().LineTo(r.Left - 1, r.Bottom - 1);
+    Inset(r, 1);
   }
 }
 
@@ -87,7 +98,7 @@ void TGroupBox::CreateParams(TCreateParams& Params) {
   Params.WinClassName = L"QuorrelGroupBox";
 }
 
-void TGroupBox::AdjustClientRect(RECT& Rect) {
+void TGroupBox::AdjustClientRect(TRect& Rect) {
   Canvas().Lock();
   TWindowDC screen(nullptr);
   Canvas().SetHandle(screen.Get());
@@ -95,14 +106,14 @@ void TGroupBox::AdjustClientRect(RECT& Rect) {
   const int h = Canvas().TextHeight(L"0");
   Canvas().SetHandle(nullptr);
   Canvas().Unlock();
-  Rect.left += 2;
-  Rect.top += h + 2;
-  Rect.right -= 2;
-  Rect.bottom -= 2;
+  Rect.Left += 2;
+  Rect.Top += h + 2;
+  Rect.Right -= 2;
+  Rect.Bottom -= 2;
 }
 
 void TGroupBox::Paint() {
-  const RECT r = ClientRect();
+  const TRect r = ClientRect();
   Canvas().Brush().SetColor(FColor);
   Canvas().FillRect(r);
   const std::wstring caption = Text();
@@ -111,13 +122,13 @@ void TGroupBox::Paint() {
   const int top = h / 2;
   Canvas().Brush().SetStyle(bsClear);
   Canvas().Pen().SetColor(clBtnShadow);
-  Canvas().Rectangle(r.left, top, r.right - 1, r.bottom - 1);
+  Canvas().Rectangle(r.Left, top, r.Right - 1, r.Bottom - 1);
   Canvas().Pen().SetColor(clBtnHighlight);
-  Canvas().Rectangle(r.left + 1, top + 1, r.right, r.bottom);
+  Canvas().Rectangle(r.Left + 1, top + 1, r.Right, r.Bottom);
   if (!caption.empty()) {
     Canvas().Brush().SetColor(FColor);
     const SIZE extent = Canvas().TextExtent(caption);
-    const RECT textRect{8, 0, 8 + extent.cx + 4, extent.cy};
+    const TRect textRect{8, 0, 8 + extent.cx + 4, extent.cy};
     Canvas().Font().SetColor(FFont->Color());
     Canvas().TextRect(textRect, 10, 0, caption);
   }
@@ -166,7 +177,7 @@ void TLabel::AdjustBounds() {
 }
 
 void TLabel::Paint() {
-  const RECT r = ClientRect();
+  const TRect r = ClientRect();
   if (FTransparent) {
     Canvas().Brush().SetStyle(bsClear);
   } else {

@@ -29,7 +29,7 @@ public:
   void SetBevelWidth(int Value);
   int BorderWidth() const { return FBorderWidth; }
   void SetBorderWidth(int Value);
-  void AdjustClientRect(RECT& Rect) override;
+  void AdjustClientRect(TRect& Rect) override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;
@@ -46,7 +46,7 @@ private:
 class TGroupBox : public TCustomControl {
 public:
   explicit TGroupBox(TComponent* AOwner);
-  void AdjustClientRect(RECT& Rect) override;
+  void AdjustClientRect(TRect& Rect) override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;

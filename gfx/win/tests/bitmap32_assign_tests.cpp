@@ -101,9 +101,9 @@ TEST(Bitmap32Assign, ToolkitBitmapsKeepAlphaOnlyWhen32BitAndClearTheTransparentC
   TBitmap tb;
   tb.SetSize(2, 2);
   tb.Canvas().Brush().SetColor(clRed);
-  tb.Canvas().FillRect(RECT{0, 0, 2, 2});
+  tb.Canvas().FillRect(TRect{0, 0, 2, 2});
   tb.Canvas().Brush().SetColor(clBlue);
-  tb.Canvas().FillRect(RECT{1, 0, 2, 1});
+  tb.Canvas().FillRect(TRect{1, 0, 2, 1});
   tb.Canvas().Font().SetName(L"Courier New");
   tb.SetTransparentColor(clRed);
   tb.SetTransparent(true);

@@ -203,7 +203,7 @@ TEST(GDIBackend, CanvasDrawsIntoThePixelsAndMarksTheBitmapChanged) {
   b.SetOnChange([&](TObject*) { ++changed; });
   TCanvas& canvas = Canvas(b);
   canvas.Brush().SetColor(clRed);
-  canvas.FillRect(RECT{1, 1, 3, 3});
+  canvas.FillRect(TRect{1, 1, 3, 3});
   EXPECT_EQ(b.Pixel(1, 1) & RGBMask, 0xFF0000u);
   EXPECT_EQ(b.Pixel(3, 3), 0u);
   EXPECT_GE(changed, 1);

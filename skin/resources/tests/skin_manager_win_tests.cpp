@@ -109,15 +109,16 @@ TEST(SkinDrawWin, AlphaFillRectAndGlow) {
   TGdiBitmap bitmap(CreateCompatibleBitmap(screen.Get(), 64, 32));
   ASSERT_TRUE(bitmap);
   TSelectObject select(dc.Get(), bitmap.Get());
-  RECT all{0, 0, 64, 32};
+  const TRect all{0, 0, 64, 32};
+  const RECT whole = ToRECT(all);
   TGdiBrush black(CreateSolidBrush(RGB(0, 0, 0)));
-  FillRect(dc.Get(), &all, black.Get());
+  FillRect(dc.Get(), &whole, black.Get());
 
-  AlphaFillRect(dc.Get(), RECT{0, 0, 8, 8}, clWhite, 128);
+  AlphaFillRect(dc.Get(), TRect{0, 0, 8, 8}, clWhite, 128);
   const COLORREF half = GetPixel(dc.Get(), 2, 2);
   EXPECT_NEAR(GetRValue(half), 128, 2);
 
-  FillRect(dc.Get(), &all, black.Get());
+  FillRect(dc.Get(), &whole, black.Get());
   TCanvas canvas;
   canvas.SetHandle(dc.Get());
   canvas.Font().SetHeight(-20);

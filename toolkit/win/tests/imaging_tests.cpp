@@ -299,9 +299,9 @@ TEST(ToolkitImaging, TransparentDrawingLeavesTheKeyColourOut) {
   TBitmap src;
   src.SetSize(2, 2);
   src.Canvas().Brush().SetColor(clRed);
-  src.Canvas().FillRect(RECT{0, 0, 2, 2});
+  src.Canvas().FillRect(TRect{0, 0, 2, 2});
   src.Canvas().Brush().SetColor(clLime);
-  src.Canvas().FillRect(RECT{0, 1, 1, 2});  // the bottom-left pixel
+  src.Canvas().FillRect(TRect{0, 1, 1, 2});  // the bottom-left pixel
   EXPECT_EQ(src.TransparentColor(), clLime);
   src.SetTransparentColor(clRed);
   EXPECT_EQ(src.TransparentMode(), tmFixed);
@@ -310,7 +310,7 @@ TEST(ToolkitImaging, TransparentDrawingLeavesTheKeyColourOut) {
   TBitmap dst;
   dst.SetSize(4, 4);
   dst.Canvas().Brush().SetColor(clBlue);
-  dst.Canvas().FillRect(RECT{0, 0, 4, 4});
+  dst.Canvas().FillRect(TRect{0, 0, 4, 4});
   dst.Canvas().Draw(1, 1, src);
   EXPECT_EQ(PixelOf(dst, 1, 1), 0x0000FFu);  // key: background shows
   EXPECT_EQ(PixelOf(dst, 1, 2), 0x00FF00u);
@@ -318,7 +318,7 @@ TEST(ToolkitImaging, TransparentDrawingLeavesTheKeyColourOut) {
 
   // Stretched and opaque.
   src.SetTransparent(false);
-  dst.Canvas().StretchDraw(RECT{0, 0, 4, 4}, src);
+  dst.Canvas().StretchDraw(TRect{0, 0, 4, 4}, src);
   EXPECT_EQ(PixelOf(dst, 3, 0), 0xFF0000u);
   EXPECT_EQ(PixelOf(dst, 0, 3), 0x00FF00u);
 }
@@ -348,7 +348,7 @@ TEST(ToolkitImaging, PictureChoosesTheGraphicByContent) {
   TBitmap canvas;
   canvas.SetSize(2, 1);
   canvas.Canvas().Brush().SetColor(clWhite);
-  canvas.Canvas().FillRect(RECT{0, 0, 2, 1});
+  canvas.Canvas().FillRect(TRect{0, 0, 2, 1});
   canvas.Canvas().Draw(0, 0, *wic);
   EXPECT_EQ(PixelOf(canvas, 0, 0), 0xFF0000u);
   const uint32_t half = PixelOf(canvas, 1, 0);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -204,7 +206,7 @@ TEST_F(ToolkitWin, GraphicChildIsPaintedByItsParentIntoAGivenDCClippedToItsBound
   box->SetParent(panel);
   box->OnPaint = [box](TObject*) {
     box->Canvas().Brush().SetColor(clRed);
-    box->Canvas().FillRect(RECT{-50, -50, 200, 200});  // far beyond its bounds
+    box->Canvas().FillRect(TRect{-50, -50, 200, 200});  // far beyond its bounds
     box->Canvas().Pen().SetColor(clLime);
     box->Canvas().MoveTo(0, 0);
     box->Canvas().LineTo(5, 0);
@@ -253,6 +255,44 @@ TEST_F(ToolkitWin, PanelClicksOnReleaseInsideAndExceptionsReachTheApplication) {
   SendMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
   EXPECT_EQ(reported, L"click failed");
   EXPECT_EQ(sender, panel);
+}
+
+TEST(ToolkitGeometry, Win32ConversionsKeepEveryFieldInPlace) {
+  constexpr int32_t lo = std::numeric_limits<int32_t>::min(), hi = std::numeric_limits<int32_t>::max();
+  const TRect r{lo, -7, hi, 11};
+  const RECT w = ToRECT(r);
+  EXPECT_EQ(w.left, lo);
+  EXPECT_EQ(w.top, -7);
+  EXPECT_EQ(w.right, hi);
+  EXPECT_EQ(w.bottom, 11);
+  EXPECT_EQ(ToTRect(w), r);
+  const POINT p = ToPOINT(TPoint{hi, lo});
+  EXPECT_EQ(p.x, hi);
+  EXPECT_EQ(p.y, lo);
+  EXPECT_EQ(ToTPoint(p), (TPoint{hi, lo}));
+}
+
+TEST_F(ToolkitWin, BoundsClientAndScreenPointsUseToolkitTypes) {
+  auto* panel = new TPanel(Form.get());
+  panel->SetBoundsRect(TRect{10, 20, 70, 60});
+  panel->SetParent(Form.get());
+  EXPECT_EQ(panel->BoundsRect(), (TRect{10, 20, 70, 60}));
+  EXPECT_EQ(panel->ClientRect(), (TRect{0, 0, 60, 40}));
+  Form->Show();
+  EXPECT_EQ(panel->ClientRect(), (TRect{0, 0, 60, 40}));
+
+  // The toolkit's screen points agree with the system's.
+  POINT sys{3, 4};
+  ClientToScreen(panel->Handle(), &sys);
+  const TPoint screen = panel->ClientToScreen(TPoint{3, 4});
+  EXPECT_EQ(screen, ToTPoint(sys));
+  EXPECT_EQ(panel->ScreenToClient(screen), (TPoint{3, 4}));
+
+  // Mouse coordinates left or above the control arrive negative.
+  TPoint moved{};
+  panel->OnMouseMove = [&](TObject*, TShiftState, int X, int Y) { moved = TPoint{X, Y}; };
+  SendMessageW(panel->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(-5, -9));
+  EXPECT_EQ(moved, (TPoint{-5, -9}));
 }
 
 TEST_F(ToolkitWin, TimerFiresWhileMessagesAreProcessed) {
