@@ -70,6 +70,18 @@ void ClippedBresenham(int32_t X1, int32_t Y1, int32_t X2, int32_t Y2, bool L, in
 
 // ---- Horizontal and vertical spans -----------------------------------------
 
+namespace {
+// Cuts the span A..B (either order) lying at P on the crossing axis to the
+// clip interval [Lo, Hi), with P inside [PLo, PHi); false when nothing is left.
+bool ClipSpan(int32_t P, int32_t PLo, int32_t PHi, int32_t Lo, int32_t Hi, int32_t& A, int32_t& B) {
+  if (P < PLo || P >= PHi) return false;
+  if (A > B) std::swap(A, B);
+  A = std::max(A, Lo);
+  B = std::min(B, Hi - 1);
+  return A <= B;
+}
+}  // namespace
+
 void TCustomBitmap32::HorzLine(int32_t X1, int32_t Y, int32_t X2, TColor32 Value) {
   if (X2 >= X1) FillLongword(FBits + X1 + Y * FWidth, X2 - X1 + 1, Value);
 }
@@ -79,11 +91,7 @@ void TCustomBitmap32::HorzLineS(int32_t X1, int32_t Y, int32_t X2, TColor32 Valu
     Changed(MakeRect(X1, Y, X2, Y + 1));
     return;
   }
-  if (Y < FClipRect.Top || Y >= FClipRect.Bottom) return;
-  if (X1 > X2) std::swap(X1, X2);
-  X1 = std::max(X1, FClipRect.Left);
-  X2 = std::min(X2, FClipRect.Right - 1);
-  if (X1 > X2) return;
+  if (!ClipSpan(Y, FClipRect.Top, FClipRect.Bottom, FClipRect.Left, FClipRect.Right, X1, X2)) return;
   HorzLine(X1, Y, X2, Value);
   Changed(MakeRect(X1, Y, X2, Y + 1));
 }
@@ -100,11 +108,7 @@ void TCustomBitmap32::HorzLineTS(int32_t X1, int32_t Y, int32_t X2, TColor32 Val
     Changed(MakeRect(X1, Y, X2, Y + 1));
     return;
   }
-  if (Y < FClipRect.Top || Y >= FClipRect.Bottom) return;
-  if (X1 > X2) std::swap(X1, X2);
-  X1 = std::max(X1, FClipRect.Left);
-  X2 = std::min(X2, FClipRect.Right - 1);
-  if (X1 > X2) return;
+  if (!ClipSpan(Y, FClipRect.Top, FClipRect.Bottom, FClipRect.Left, FClipRect.Right, X1, X2)) return;
   HorzLineT(X1, Y, X2, Value);
   Changed(MakeRect(X1, Y, X2, Y + 1));
 }
@@ -120,11 +124,7 @@ void TCustomBitmap32::VertLineS(int32_t X, int32_t Y1, int32_t Y2, TColor32 Valu
     Changed(MakeRect(X, Y1, X + 1, Y2));
     return;
   }
-  if (X < FClipRect.Left || X >= FClipRect.Right) return;
-  if (Y1 > Y2) std::swap(Y1, Y2);
-  Y1 = std::max(Y1, FClipRect.Top);
-  Y2 = std::min(Y2, FClipRect.Bottom - 1);
-  if (Y1 > Y2) return;
+  if (!ClipSpan(X, FClipRect.Left, FClipRect.Right, FClipRect.Top, FClipRect.Bottom, Y1, Y2)) return;
   VertLine(X, Y1, Y2, Value);
   Changed(MakeRect(X, Y1, X + 1, Y2));
 }
@@ -141,11 +141,7 @@ void TCustomBitmap32::VertLineTS(int32_t X, int32_t Y1, int32_t Y2, TColor32 Val
     Changed(MakeRect(X, Y1, X + 1, Y2));
     return;
   }
-  if (X < FClipRect.Left || X >= FClipRect.Right) return;
-  if (Y1 > Y2) std::swap(Y1, Y2);
-  Y1 = std::max(Y1, FClipRect.Top);
-  Y2 = std::min(Y2, FClipRect.Bottom - 1);
-  if (Y1 > Y2) return;
+  if (!ClipSpan(X, FClipRect.Left, FClipRect.Right, FClipRect.Top, FClipRect.Bottom, Y1, Y2)) return;
   VertLineT(X, Y1, Y2, Value);
   Changed(MakeRect(X, Y1, X + 1, Y2));
 }
