@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the game. On a desktop ($DISPLAY set) the window opens there. Without a
-# display the game starts under Xvfb, a screenshot of the screen is saved to
-# build/screenshot.png once the window is up, and the game is closed again.
+# display the game starts under Xvfb; once its window is up, the start button
+# is pressed and a screenshot of the dealt board is saved to build/screenshot.png
+# (the window before the press: build/screenshot-idle.png); then the game is closed.
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 exe="$repo/build/win/bin/Quorrel.exe"
@@ -11,15 +12,34 @@ if [ -n "${DISPLAY:-}" ]; then
   QUORREL_USE_DISPLAY=1 exec "$repo/scripts/wine-session.sh" wine "$exe"
 fi
 
-shot="$repo/build/screenshot.png"
 "$repo/scripts/wine-session.sh" bash -c '
-  wine "$1" & game=$!
+  exe=$1 out=$2
+  # The colour of one screen pixel, to see when the window has been drawn.
+  pixel() { import -window root -crop 1x1+$1+$2 -depth 8 txt:- 2>/dev/null | tail -1 | cut -d" " -f4; }
+  wine "$exe" & game=$!
   for _ in $(seq 100); do
     xwininfo -root -tree 2>/dev/null | grep -q "Wine desktop" && break
     sleep 0.2
   done
-  sleep 3
-  import -window root "$2"
+  # The window is centred on the 1280 x 1024 desktop: wait until its centre is
+  # drawn over the desktop background and has stopped changing.
+  desktop=$(pixel 5 5) last="" stable=0
+  for _ in $(seq 150); do
+    now=$(pixel 640 520)
+    if [ -n "$now" ] && [ "$now" != "$desktop" ] && [ "$now" = "$last" ]; then
+      stable=$((stable + 1)); [ $stable -ge 4 ] && break
+    else
+      stable=0
+    fi
+    last=$now
+    sleep 0.2
+  done
+  import -window root "$out/screenshot-idle.png"
+  # The start button: client point (550, 141) of the centred window.
+  xdotool mousemove 865 402 click 1
+  sleep 1
+  import -window root "$out/screenshot.png"
   kill $game 2>/dev/null; wineserver -k 2>/dev/null
-  true' _ "$exe" "$shot"
-[ -f "$shot" ] && echo "No display: the game ran under Xvfb; its screenshot is $shot"
+  true' _ "$exe" "$repo/build"
+[ -f "$repo/build/screenshot.png" ] &&
+  echo "No display: the game ran under Xvfb; its screenshot after pressing start is $repo/build/screenshot.png"
