@@ -254,3 +254,24 @@ TEST_F(GameWindow, ClockShowsTheElapsedTime) {
   }
   EXPECT_FALSE(Win->OverallTimer->Enabled());
 }
+
+TEST_F(GameWindow, AWholeGamePlayedWithTheColourButtonsEndsInTheWinMessage) {
+  TmainwinTestProbe p(Win);
+  Win->ChooseSize->SetItemIndex(0);
+  Win->ChooseColors->SetItemIndex(0);
+  Win->StartGameClick(Win->StartGame);
+  ASSERT_EQ(p.XSize(), 10);
+  // Only the three colours in play are offered.
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(p.ColorBtn()[i]->Visible(), i < 3) << i;
+
+  // Pressing the three colours in turn grows the region until it fills the board.
+  TBoxWatcher watcher;
+  watcher.Start(L"提 示");
+  int presses = 0;
+  while (p.XSize() > 0 && presses < 300) Click(p.ColorBtn()[presses++ % 3]);
+  watcher.Join();
+  ASSERT_TRUE(watcher.Found) << presses << " presses";
+  EXPECT_EQ(watcher.Text.rfind(L"你用 3 种颜色完成了小画面游戏\r\n移动: " + std::to_wstring(presses) + L"\r\n用时: 00:00:0", 0), 0u)
+      << WideToUtf8(watcher.Text);
+  EXPECT_EQ(Win->MoveNum->Caption(), std::to_wstring(presses));
+}
