@@ -89,9 +89,11 @@ void Draw9Block(const TCustomBitmap32* Src, TCustomBitmap32* Dst, const TRect& C
 
 TRect AutoStretchCentre(int32_t SrcWidth, int32_t SrcHeight, int32_t DstWidth, int32_t DstHeight) {
   int32_t l = std::max(SrcWidth / 3, 1), t = std::max(SrcHeight / 3, 1);
-  int32_t r = 2 * l, b = 2 * t;
-  if (DstWidth == SrcWidth) l = r = 0;
-  if (DstHeight == SrcHeight) t = b = 0;
+  const int32_t r = 2 * l, b = 2 * t;
+  // An equal height wins over an equal width: the centre then keeps its
+  // horizontal thirds and only loses its vertical division.
+  if (DstHeight == SrcHeight) return {l, 0, r, 0};
+  if (DstWidth == SrcWidth) return {0, t, 0, b};
   return {l, t, r, b};
 }
 

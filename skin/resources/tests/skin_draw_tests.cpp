@@ -166,6 +166,16 @@ TEST(NineBlock, SameSizeReproducesTheSource) {
   }
 }
 
+// A side as long as the source's is not divided; when both sides are, the
+// equal height decides and the horizontal thirds stay.
+TEST(NineBlock, AutoStretchCentreForEqualSides) {
+  EXPECT_EQ(AutoStretchCentre(68, 27, 100, 40), MakeRect(22, 9, 44, 18));
+  EXPECT_EQ(AutoStretchCentre(68, 27, 68, 40), MakeRect(0, 9, 0, 18));
+  EXPECT_EQ(AutoStretchCentre(68, 27, 100, 27), MakeRect(22, 0, 44, 0));
+  EXPECT_EQ(AutoStretchCentre(68, 27, 68, 27), MakeRect(22, 0, 44, 0));
+  EXPECT_EQ(AutoStretchCentre(2, 2, 5, 5), MakeRect(1, 1, 2, 2));
+}
+
 TEST(NineBlock, LargerDestinationKeepsCornersAndStretchesTheRest) {
   for (bool opaque : {false, true}) {
     auto src = NineBlockSource();
