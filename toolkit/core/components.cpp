@@ -551,7 +551,9 @@ void TComponent::EndLoading() {
   const std::vector<TComponent*> components = FComponents;
   for (TComponent* c : components) {
     if (std::find(FComponents.begin(), FComponents.end(), c) == FComponents.end()) continue;
-    if (c->FComponentState.Contains(csLoading)) c->Loaded();
+    // Components created by an owned component while it loaded inherited the
+    // flag too: they end their loading before it does.
+    c->EndLoading();
   }
   if (FComponentState.Contains(csLoading)) Loaded();
 }

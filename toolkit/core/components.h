@@ -217,7 +217,8 @@ public:
   // Starts the loading protocol: csLoading | csReading on this component and on
   // every component created while it is set (components inherit it from their owner).
   void BeginLoading();
-  // Ends it: Loaded() for every owned component still loading, then for this one.
+  // Ends it: Loaded() for every owned component still loading (and for the
+  // components those own, first), then for this one.
   void EndLoading();
 
 protected:

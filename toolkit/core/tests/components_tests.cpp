@@ -108,6 +108,19 @@ TEST(Component, LoadingProtocolRunsLoadedForEveryComponentThenTheOwner) {
   EXPECT_FALSE(b->ComponentState().Contains(csReading));
 }
 
+TEST(Component, LoadingEndsForComponentsOwnedByOwnedComponents) {
+  TProbe owner(nullptr);
+  owner.BeginLoading();
+  auto* child = new TProbe(&owner);
+  auto* grandchild = new TProbe(child);
+  ASSERT_TRUE(grandchild->ComponentState().Contains(csLoading));
+  owner.EndLoading();
+  EXPECT_EQ(grandchild->LoadedCalls, 1);
+  EXPECT_EQ(child->LoadedCalls, 1);
+  EXPECT_FALSE(grandchild->ComponentState().Contains(csLoading));
+  EXPECT_FALSE(grandchild->ComponentState().Contains(csReading));
+}
+
 TEST(List, AddDeleteIndexOfAndBounds) {
   TList list;
   int x = 1, y = 2, z = 3;
