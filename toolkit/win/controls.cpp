@@ -11,10 +11,16 @@ template <class C> using THandlerTable = std::unordered_map<UINT, void (C::*)(TM
 
 // Original window procedures of the registered toolkit classes, by class atom:
 // DefWindowProcW for plain classes, the native procedure for superclasses.
+// Never destroyed: windows left to the application object are destroyed during
+// static destruction, after function-local statics of this file are gone.
 std::unordered_map<ATOM, WNDPROC>& ClassProcs() {
-  static std::unordered_map<ATOM, WNDPROC> procs;
-  return procs;
+  static auto* procs = new std::unordered_map<ATOM, WNDPROC>;
+  return *procs;
 }
+
+// The control whose window CreateWindowExW is making. Top-level windows get
+// messages (WM_GETMINMAXINFO) before WM_NCCREATE; the first message binds.
+thread_local TWinControl* CreationControl = nullptr;
 
 WNDPROC ClassDefaultProc(HWND Window) {
   const ATOM atom = static_cast<ATOM>(GetClassLongPtrW(Window, GCW_ATOM));
@@ -53,12 +59,15 @@ TShiftState KeyboardStateToShiftState() {
 // stop here and go to the application object.
 LRESULT CALLBACK StdWndProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam) {
   auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
-  if (!control && Msg == WM_NCCREATE) {
+  if (!control && CreationControl && !CreationControl->FHandle) {
+    control = CreationControl;
+  } else if (!control && Msg == WM_NCCREATE) {
     control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTW*>(LParam)->lpCreateParams);
-    if (control) {
-      SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
-      control->FHandle = Window;
-    }
+  }
+  if (control && !control->FHandle) {
+    if (control == CreationControl) CreationControl = nullptr;
+    SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    control->FHandle = Window;
   }
   if (!control) return CallWindowProcW(ClassDefaultProc(Window), Window, Msg, WParam, LParam);
   TMessage message{Msg, WParam, LParam, 0};
@@ -100,7 +109,8 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam) {
 void TControl::WndProc(TMessage& Message) { Dispatch(Message); }
 
 void TControl::Dispatch(TMessage& Message) {
-  static const THandlerTable<TControl> table = {
+  // Never destroyed, like ClassProcs: messages still arrive during static destruction.
+  static const THandlerTable<TControl>& table = *new THandlerTable<TControl>{
       {WM_LBUTTONDOWN, &TControl::WMLButtonDown},
       {WM_LBUTTONDBLCLK, &TControl::WMLButtonDblClk},
       {WM_LBUTTONUP, &TControl::WMLButtonUp},
@@ -506,16 +516,20 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params) {
     ClassProcs()[atom] = baseProc;
   }
   {
-    WNDCLASSW wc{};
-    GetClassInfoW(instance, Params.WinClassName.c_str(), &wc);
-    const ATOM atom = static_cast<ATOM>(GetClassInfoW(instance, Params.WinClassName.c_str(), &wc));
+    // GetClassInfoExW returns the class atom (GetClassInfoW only promises non-zero).
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    const ATOM atom = static_cast<ATOM>(GetClassInfoExW(instance, Params.WinClassName.c_str(), &wc));
     auto it = ClassProcs().find(atom);
     FDefWndProc = it == ClassProcs().end() ? DefWindowProcW : it->second;
   }
   FControlState |= csCreating;
+  TWinControl* const outer = CreationControl;
+  CreationControl = Params.Param == this ? this : nullptr;
   HWND window = CreateWindowExW(Params.ExStyle, Params.WinClassName.c_str(), Params.Caption.c_str(), Params.Style,
                                 Params.X, Params.Y, Params.Width, Params.Height, Params.WndParent, nullptr, instance,
                                 Params.Param);
+  CreationControl = outer;
   FControlState &= ~csCreating;
   Win32Check(window != nullptr, "CreateWindowExW");
   FHandle = window;
@@ -768,7 +782,7 @@ bool TWinControl::IsDoubleBuffered() const {
 }
 
 void TWinControl::Dispatch(TMessage& Message) {
-  static const THandlerTable<TWinControl> table = {
+  static const THandlerTable<TWinControl>& table = *new THandlerTable<TWinControl>{
       {WM_PAINT, &TWinControl::WMPaint},
       {WM_ERASEBKGND, &TWinControl::WMEraseBkgnd},
       {WM_PRINTCLIENT, &TWinControl::WMPrintClient},
@@ -803,6 +817,11 @@ void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case CM_INVALIDATE:
       if (FHandle) InvalidateRect(FHandle, nullptr, TRUE);
+      return;
+    case CM_DIALOGKEY:
+    case CM_DIALOGCHAR:
+      // Passed down to every control of the form until one uses it.
+      Broadcast(Message);
       return;
     case CM_FONTCHANGED:
       if (FHandle) SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), 1);
@@ -908,13 +927,15 @@ void TWinControl::WMEraseBkgnd(TMessage& Message) {
     DefaultHandler(Message);
     return;
   }
-  // A buffered control erases inside its buffer (WParam == LParam), not on screen.
-  if (IsDoubleBuffered() && Message.WParam != static_cast<WPARAM>(Message.LParam)) {
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  if (!dc) return;
+  // A buffered control erases inside its buffer, not on screen; any other DC
+  // handed in (a buffer, a print DC) gets the background.
+  if (IsDoubleBuffered() && Message.WParam != static_cast<WPARAM>(Message.LParam) && FHandle &&
+      WindowFromDC(dc) == FHandle) {
     Message.Result = 1;
     return;
   }
-  HDC dc = reinterpret_cast<HDC>(Message.WParam);
-  if (!dc) return;
   const RECT r = ToRECT(ClientRect());
   TGdiBrush brush(CreateSolidBrush(ColorToRef(FColor)));
   ::FillRect(dc, &r, brush.Get());

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -348,4 +349,61 @@ TEST_F(ToolkitWin, ApplicationWindowHooksSeeMessagesFirst) {
   Application->UnhookMainWindow(id);
   EXPECT_EQ(SendMessageW(Application->Handle(), WM_USER + 9, 0, 0), 0);
   EXPECT_EQ(seen, 1);
+}
+
+TEST_F(ToolkitWin, WindowProcSeesTheMessagesSentBeforeWM_NCCREATE) {
+  std::vector<UINT> seen;
+  TForm form(nullptr);
+  TWndMethod old = form.WindowProc;
+  form.WindowProc = [&seen, old](TMessage& m) {
+    seen.push_back(m.Msg);
+    old(m);
+  };
+  form.AfterConstruction();
+  form.HandleNeeded();
+  const auto at = [&](UINT msg) { return std::find(seen.begin(), seen.end(), msg) - seen.begin(); };
+  ASSERT_LT(at(WM_NCCREATE), static_cast<ptrdiff_t>(seen.size()));
+  // The system asks a top-level window for its size limits before WM_NCCREATE.
+  EXPECT_LT(at(WM_GETMINMAXINFO), at(WM_NCCREATE));
+  EXPECT_EQ(TWinControl::FindControl(form.Handle()), &form);
+  form.WindowProc = old;
+}
+
+TEST_F(ToolkitWin, DialogKeysAndCharsReachControlsInsideContainers) {
+  auto* panel = new TPanel(Form.get());
+  panel->SetParent(Form.get());
+  auto* inner = new TPanel(Form.get());
+  inner->SetParent(panel);
+  auto* button = new TButton(Form.get());
+  button->SetParent(inner);
+  button->SetDefault(true);
+  int clicks = 0;
+  button->OnClick = [&](TObject*) { ++clicks; };
+  std::vector<WPARAM> chars;
+  TWndMethod old = inner->WindowProc;
+  inner->WindowProc = [&chars, old](TMessage& m) {
+    if (m.Msg == CM_DIALOGCHAR) chars.push_back(m.WParam);
+    old(m);
+  };
+  Form->Show();
+  EXPECT_EQ(Form->Perform(CM_DIALOGKEY, VK_RETURN), 1);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(Form->Perform(CM_DIALOGKEY, VK_ESCAPE), 0);
+  Form->Perform(CM_DIALOGCHAR, L'x');
+  EXPECT_EQ(chars, std::vector<WPARAM>{L'x'});
+  inner->WindowProc = old;
+}
+
+TEST_F(ToolkitWin, BufferedControlsEraseIntoADCHandedToThem) {
+  Form->SetDoubleBuffered(true);
+  auto* panel = new TPanel(Form.get());
+  panel->SetBounds(0, 0, 40, 30);
+  panel->SetColor(clBlue);
+  panel->SetParent(Form.get());
+  Form->Show();
+  for (LPARAM lparam : {LPARAM(0), LPARAM(1)}) {
+    TTestDib dib(40, 30);
+    EXPECT_EQ(panel->Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(dib.DC()), lparam), 1);
+    EXPECT_EQ(dib.Pixel(20, 15), ColorToRGB(clBlue)) << "lParam " << lparam;
+  }
 }
