@@ -9,6 +9,12 @@ namespace {
 
 TFixed FixedMul(TFixed A, TFixed B) { return TFixed((int64_t(A) * B) >> 16); }
 
+// 16.16 sums wrap around in 32 bits, as the fixed-point arithmetic always has;
+// adding through uint32_t keeps far-off positions (strong shrinking, large
+// offsets) from signed overflow.
+TFixed FixedAdd(TFixed A, TFixed B) { return TFixed(uint32_t(A) + uint32_t(B)); }
+TFixed FixedAdd(TFixed A, TFixed B, TFixed C) { return FixedAdd(FixedAdd(A, B), C); }
+
 // Float rectangle to integer, rounded outward and saturated to the 32-bit range.
 TRect OutwardRect(const TFloatRect& R) {
   auto sat = [](double v) { return int32_t(std::clamp<double>(v, INT32_MIN, INT32_MAX)); };
@@ -130,8 +136,8 @@ TFloatPoint TAffineTransformation::Transform(const TFloatPoint& P) const {
 TFixedPoint TAffineTransformation::Transform(const TFixedPoint& P) const {
   Prepare();
   const auto& m = FFixedMatrix;
-  return {FixedMul(m[0][0], P.X) + FixedMul(m[1][0], P.Y) + m[2][0],
-          FixedMul(m[0][1], P.X) + FixedMul(m[1][1], P.Y) + m[2][1]};
+  return {FixedAdd(FixedMul(m[0][0], P.X), FixedMul(m[1][0], P.Y), m[2][0]),
+          FixedAdd(FixedMul(m[0][1], P.X), FixedMul(m[1][1], P.Y), m[2][1])};
 }
 
 TPoint TAffineTransformation::ReverseTransform(const TPoint& P) const {
@@ -142,8 +148,8 @@ TPoint TAffineTransformation::ReverseTransform(const TPoint& P) const {
 TFixedPoint TAffineTransformation::ReverseTransform(const TFixedPoint& P) const {
   Prepare();
   const auto& m = FFixedInverse;
-  return {FixedMul(m[0][0], P.X) + FixedMul(m[1][0], P.Y) + m[2][0],
-          FixedMul(m[0][1], P.X) + FixedMul(m[1][1], P.Y) + m[2][1]};
+  return {FixedAdd(FixedMul(m[0][0], P.X), FixedMul(m[1][0], P.Y), m[2][0]),
+          FixedAdd(FixedMul(m[0][1], P.X), FixedMul(m[1][1], P.Y), m[2][1])};
 }
 
 TFloatPoint TAffineTransformation::ReverseTransform(const TFloatPoint& P) const {
@@ -173,7 +179,7 @@ TColor32 TTransformer::GetSampleInt(int32_t X, int32_t Y) {
   // pixel position of the source.
   const TFixedPoint centre{TFixed(int32_t(uint32_t(X) << 16) + 0x7FFF), TFixed(int32_t(uint32_t(Y) << 16) + 0x7FFF)};
   const TFixedPoint p = FTransformation->ReverseTransform(centre);
-  return FSampler->GetSampleFixed(p.X - 0x7FFF, p.Y - 0x7FFF);
+  return FSampler->GetSampleFixed(FixedAdd(p.X, -0x7FFF), FixedAdd(p.Y, -0x7FFF));
 }
 
 TColor32 TTransformer::GetSampleFixed(TFixed X, TFixed Y) {

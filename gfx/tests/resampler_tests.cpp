@@ -270,3 +270,28 @@ TEST(Transforms, IdentityTranslationAndScale) {
   EXPECT_EQ(dst.Pixel(1, 1), src.Pixel(1, 1));
   EXPECT_EQ(dst.Pixel(0, 0), 0u);
 }
+
+TEST(Transforms, FarOffReversePositionsWrapInsteadOfOverflowing) {
+  // A wrapped source has no sample bounds, so every destination pixel is
+  // reverse-mapped; strong shrinking and far offsets put those positions far
+  // outside the 16.16 range, where the sums wrap around.
+  TBitmap32 src, dst;
+  src.SetSize(8, 8);
+  src.Clear(0xFF336699u);
+  src.Resampler()->SetPixelAccessMode(pamWrap);
+  dst.SetSize(16, 16);
+  for (float offset : {-40000.0f, 40000.0f}) {
+    TAffineTransformation t;
+    t.SetSrcRect(FloatRect(src.BoundsRect()));
+    t.Scale(0.5f);
+    t.Translate(offset, offset);
+    dst.Clear(0);
+    Transform(&dst, &src, &t);
+    EXPECT_EQ(dst.Pixel(15, 15), 0xFF336699u) << offset;
+  }
+  TAffineTransformation shrink;
+  shrink.Scale(0.0001f);
+  dst.Clear(0);
+  Transform(&dst, &src, &shrink);
+  EXPECT_EQ(dst.Pixel(15, 15), 0xFF336699u);
+}
