@@ -15,6 +15,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Tmainwin* mainwin = nullptr;
     Application->CreateForm(mainwin);
     Application->Run();
+    // The windows go while every module they use still exists, not in static destruction.
+    Application->DestroyComponents();
   } catch (...) {
     Application->HandleException(Application);
     return 1;

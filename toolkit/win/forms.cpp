@@ -201,7 +201,8 @@ void TCustomForm::CenterOnScreen() {
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {
-  static const std::unordered_map<UINT, void (TCustomForm::*)(TMessage&)> table = {
+  // Never destroyed: a form left to the application object gets messages during static destruction.
+  static const auto& table = *new std::unordered_map<UINT, void (TCustomForm::*)(TMessage&)>{
       {WM_CLOSE, &TCustomForm::WMClose},
       {WM_GETMINMAXINFO, &TCustomForm::WMGetMinMaxInfo},
       {CM_VISIBLECHANGED, &TCustomForm::CMVisibleChangedForm},
