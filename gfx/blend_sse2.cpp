@@ -1,6 +1,8 @@
 // SSE2 implementations of the blend operations (compiled with -msse2 only).
 // Pixels are widened to 16-bit lanes (blue, green, red, alpha; two pixels per
 // register) and every formula is evaluated exactly as the plain code does.
+// Merge takes eight pixels per step on channel planes and divides in integers
+// (see DivRoundEven), so no result depends on the floating-point rounding mode.
 #include <emmintrin.h>
 
 #include <cstring>
@@ -16,8 +18,6 @@ inline __m128i Select(__m128i mask, __m128i a, __m128i b) {
   return _mm_or_si128(_mm_and_si128(mask, a), _mm_andnot_si128(mask, b));
 }
 inline __m128i AlphaMask32() { return _mm_set1_epi32(int(0xFF000000u)); }
-// 16-bit lanes 3 and 7 hold the alphas of the two pixels.
-inline __m128i ColourLanes16() { return _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1); }
 
 // Each pixel's alpha copied to its four 16-bit lanes.
 inline __m128i AlphaLanes(__m128i p16) {
@@ -79,57 +79,204 @@ inline __m128i BlendMaster4(__m128i f, __m128i b, __m128i m1) {
   return _mm_packus_epi16(Lerp16(flo, Lo16(b), wlo), Lerp16(fhi, Hi16(b), whi));
 }
 
-// The general merge case for two pixels in 16-bit lanes. b = MulTable[Ba][B_c],
-// v = b +/- MulTable[Fa][|F_c - b|], Ra = Fa + Ba - MulTable[Ba][Fa], and the
-// channel is DivTable[Ra][v] = v * 255 / Ra rounded to nearest, ties to even.
-// v <= Ra, so the quotient is at most 255; in single precision v * 255 and Ra
-// are exact, the quotient is correctly rounded, a tie (k + 0.5) is exact and
-// any other quotient lies at least 1/510 from one, so converting with the
-// default round-to-nearest-even mode gives exactly the table's value.
-inline __m128i MergeGeneralHalf(__m128i f, __m128i b) {
-  const __m128i fa = AlphaLanes(f), ba = AlphaLanes(b);
-  const __m128i bp = Div255(_mm_mullo_epi16(b, ba));
-  const __m128i d = _mm_sub_epi16(_mm_max_epi16(f, bp), _mm_min_epi16(f, bp));
-  const __m128i m = Div255(_mm_mullo_epi16(d, fa));
-  const __m128i neg = _mm_cmpgt_epi16(bp, f);
-  const __m128i v = _mm_add_epi16(bp, _mm_sub_epi16(_mm_xor_si128(m, neg), neg));
-  __m128i ra = _mm_sub_epi16(_mm_add_epi16(fa, ba), Div255(_mm_mullo_epi16(fa, ba)));
-  const __m128i raDiv = _mm_max_epi16(ra, _mm_set1_epi16(1));  // lanes of non-general pixels
+// ---- Merge on channel planes ------------------------------------------------
+// Merge works on eight pixels at once with each channel in its own register
+// (pixel i in 16-bit lane i), so the per-pixel alphas, Ra and its reciprocal
+// need no broadcasting and no lane is spent on the alpha channel's colour.
 
-  const __m128i n = _mm_mullo_epi16(v, _mm_set1_epi16(255));  // v * 255 <= 65025
-  const __m128 q0 = _mm_div_ps(_mm_cvtepi32_ps(_mm_unpacklo_epi16(n, Zero())),
-                               _mm_cvtepi32_ps(_mm_unpacklo_epi16(raDiv, Zero())));
-  const __m128 q1 = _mm_div_ps(_mm_cvtepi32_ps(_mm_unpackhi_epi16(n, Zero())),
-                               _mm_cvtepi32_ps(_mm_unpackhi_epi16(raDiv, Zero())));
-  const __m128i c = _mm_packs_epi32(_mm_cvtps_epi32(q0), _mm_cvtps_epi32(q1));
-  return Select(ColourLanes16(), c, ra);
+struct TPlanes {
+  __m128i c[4];  // blue, green, red, alpha
+};
+
+// Pixels 0-3 in x and 4-7 in y. Three rounds of byte interleaving turn
+// BGRA BGRA ... into B0-B7 G0-G7 | R0-R7 A0-A7.
+inline TPlanes ToPlanes(__m128i x, __m128i y) {
+  const __m128i a = _mm_unpacklo_epi8(x, y), b = _mm_unpackhi_epi8(x, y);
+  const __m128i c = _mm_unpacklo_epi8(a, b), d = _mm_unpackhi_epi8(a, b);
+  const __m128i bg = _mm_unpacklo_epi8(c, d), ra = _mm_unpackhi_epi8(c, d);
+  return {{Lo16(bg), Hi16(bg), Lo16(ra), Hi16(ra)}};
 }
 
-// MergePixel of four pixels.
-inline __m128i Merge4(__m128i f, __m128i b) {
-  const __m128i fa = _mm_srli_epi32(f, 24), ba = _mm_srli_epi32(b, 24);
-  const __m128i fa0 = _mm_cmpeq_epi32(fa, Zero());
-  const __m128i ba255 = _mm_cmpeq_epi32(ba, _mm_set1_epi32(255));
-  const __m128i takeF = _mm_or_si128(_mm_cmpeq_epi32(fa, _mm_set1_epi32(255)),
-                                     _mm_cmpeq_epi32(ba, Zero()));
-  const __m128i special = _mm_or_si128(_mm_or_si128(fa0, ba255), takeF);
-  if (_mm_movemask_epi8(fa0) == 0xFFFF) return b;
-  __m128i result = f;
-  if (_mm_movemask_epi8(special) != 0xFFFF)
-    result = Select(takeF, f,
-                    _mm_packus_epi16(MergeGeneralHalf(Lo16(f), Lo16(b)),
-                                     MergeGeneralHalf(Hi16(f), Hi16(b))));
-  if (_mm_movemask_epi8(ba255) != 0)
-    result = Select(ba255, _mm_or_si128(Blend4(f, b), AlphaMask32()), result);
-  return Select(fa0, b, result);
+inline void FromPlanes(const TPlanes& p, __m128i& x, __m128i& y) {
+  const __m128i bg = _mm_packus_epi16(p.c[0], p.c[1]), ra = _mm_packus_epi16(p.c[2], p.c[3]);
+  const __m128i br = _mm_unpacklo_epi8(bg, ra), ga = _mm_unpackhi_epi8(bg, ra);
+  x = _mm_unpacklo_epi8(br, ga);
+  y = _mm_unpackhi_epi8(br, ga);
 }
 
-// F's alpha replaced by MulTable[M][Fa] (products fit the low 16 bits of each lane).
-inline __m128i MasterAlpha4(__m128i f, __m128i m) {
-  __m128i a = _mm_mullo_epi16(_mm_srli_epi32(f, 24), m);
-  a = _mm_add_epi32(a, _mm_set1_epi32(128));
-  a = _mm_srli_epi32(_mm_add_epi32(a, _mm_srli_epi32(a, 8)), 8);
-  return _mm_or_si128(_mm_andnot_si128(AlphaMask32(), f), _mm_slli_epi32(a, 24));
+// A divisor d (1-255 in every lane) prepared for DivRoundEven.
+// m = floor(65535 / d) is computed in single precision: the quotient is below
+// 2^16 and, unless it is a whole number (then it is exact), at least 1/255
+// from one, while its error is below 2^-9 whatever the rounding mode, so
+// truncation (which ignores the mode) gives the exact floor.
+struct TDivisor {
+  __m128i d, half, dMinus1, tieRem, m;
+};
+
+inline TDivisor MakeDivisor(__m128i d) {
+  const __m128 k = _mm_set1_ps(65535.0f);
+  const __m128i mlo = _mm_cvttps_epi32(_mm_div_ps(k, _mm_cvtepi32_ps(_mm_unpacklo_epi16(d, Zero()))));
+  const __m128i mhi = _mm_cvttps_epi32(_mm_div_ps(k, _mm_cvtepi32_ps(_mm_unpackhi_epi16(d, Zero()))));
+  // m <= 65535 packed to 16 bits: offset into the signed range, pack, undo the offset.
+  const __m128i offset = _mm_set1_epi32(32768);
+  const __m128i m = _mm_packs_epi32(_mm_sub_epi32(mlo, offset), _mm_sub_epi32(mhi, offset));
+  TDivisor r;
+  r.d = d;
+  r.half = _mm_srli_epi16(d, 1);
+  r.dMinus1 = _mm_sub_epi16(d, _mm_set1_epi16(1));
+  // The remainder that marks a tie: 0 for an even d, an impossible 0x8000 for an odd one.
+  r.tieRem = _mm_slli_epi16(d, 15);
+  r.m = _mm_xor_si128(m, _mm_set1_epi16(short(0x8000)));
+  return r;
+}
+
+// DivTable[d][v] = v * 255 / d rounded to nearest, ties to even, for v <= d.
+// t = v * 255 + floor(d / 2) <= 65152; floor(t / d) rounds the quotient half
+// up (an odd d has no ties). q = (t * m) >> 16 is floor(t / d) or one less,
+// since t * m / 2^16 > t / d - t / 2^16 > t / d - 1; the remainder r = t - q * d
+// (below 2d) corrects it. The quotient was a tie exactly when d is even and
+// the corrected remainder is 0; then the odd q goes down to its even neighbour.
+inline __m128i DivRoundEven(__m128i v, const TDivisor& D) {
+  const __m128i t = _mm_add_epi16(_mm_mullo_epi16(v, _mm_set1_epi16(255)), D.half);
+  __m128i q = _mm_mulhi_epu16(t, D.m);
+  __m128i r = _mm_sub_epi16(t, _mm_mullo_epi16(q, D.d));
+  const __m128i over = _mm_cmpgt_epi16(r, D.dMinus1);
+  q = _mm_sub_epi16(q, over);
+  r = _mm_sub_epi16(r, _mm_and_si128(over, D.d));
+  const __m128i tie = _mm_cmpeq_epi16(r, D.tieRem);
+  return _mm_andnot_si128(_mm_and_si128(tie, _mm_set1_epi16(1)), q);
+}
+
+// The general merge case: Ra = Fa + Ba - MulTable[Ba][Fa];
+// b = MulTable[Ba][B_c]; v = b +/- MulTable[Fa][|F_c - b|] (v <= Ra);
+// channel = DivTable[Ra][v]. Writes the colour planes of R and returns Ra.
+// Every lane must have Ra >= 1 (true unless Fa = Ba = 0).
+// MulTable rounds to nearest and x / 255 is never halfway, so the rounding
+// is symmetric and v = round((b * (255 - Fa) + F_c * Fa) / 255), whose
+// numerator is at most 65025.
+inline __m128i MergeGeneral(const TPlanes& F, const TPlanes& B, __m128i fa, __m128i ba, TPlanes& R) {
+  const __m128i ra = _mm_sub_epi16(_mm_add_epi16(fa, ba), Div255(_mm_mullo_epi16(fa, ba)));
+  const TDivisor D = MakeDivisor(ra);
+  const __m128i ifa = _mm_sub_epi16(_mm_set1_epi16(255), fa);
+  for (int c = 0; c < 3; ++c) {
+    const __m128i bp = Div255(_mm_mullo_epi16(B.c[c], ba));
+    const __m128i v = Div255(_mm_add_epi16(_mm_mullo_epi16(bp, ifa), _mm_mullo_epi16(F.c[c], fa)));
+    R.c[c] = DivRoundEven(v, D);
+  }
+  return ra;
+}
+
+// MergePixel on eight pixels: F from f0 (pixels 0-3) and f1 (4-7), B in and
+// out through b0 and b1. With Master, F's alpha is first replaced by
+// MulTable[M][Fa] (mw holds M). Returns false when B stays as it is.
+// Blocks with alphas of 0 or 255 go here; each computes only the cases it contains.
+// Kept out of line so that the general case keeps its registers.
+template <bool Master>
+__attribute__((noinline)) bool MergeMixed8(__m128i f0, __m128i f1, __m128i& b0, __m128i& b1, __m128i mw) {
+  TPlanes F = ToPlanes(f0, f1);
+  const TPlanes B = ToPlanes(b0, b1);
+  if constexpr (Master) F.c[3] = Div255(_mm_mullo_epi16(F.c[3], mw));
+  const __m128i fa = F.c[3], ba = B.c[3];
+  const __m128i c255 = _mm_set1_epi16(255);
+  const __m128i fa0 = _mm_cmpeq_epi16(fa, Zero());
+  const __m128i ba255 = _mm_cmpeq_epi16(ba, c255);
+  const __m128i ba0 = _mm_cmpeq_epi16(ba, Zero());
+  const __m128i takeF = _mm_or_si128(_mm_cmpeq_epi16(fa, c255), ba0);
+  const int fa0Bits = _mm_movemask_epi8(fa0), ba255Bits = _mm_movemask_epi8(ba255);
+  if (fa0Bits == 0xFFFF) return false;
+  const bool allSpecial = _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(fa0, ba255), takeF)) == 0xFFFF;
+  if (!Master && allSpecial && (fa0Bits | ba255Bits) == 0) {  // every pixel takes F as it is
+    b0 = f0;
+    b1 = f1;
+    return true;
+  }
+  TPlanes R;
+  if (!allSpecial) {
+    // Some pixels take the general case. The others get their colour from it
+    // too with altered alphas: Fa = 0 with Ba taken as 255 gives Ra = 255,
+    // b = B_c and v = B_c, so B; Ba = 0 (Fa > 0) with Fa taken as 255 gives
+    // Ra = 255, b = 0 and v = F_c, so F; Fa = 255 gives F as it is. Ra from
+    // the true alphas is every pixel's result alpha: Ba for Fa = 0, Fa for
+    // Ba = 0, 255 for Fa = 255 or Ba = 255. Ba = 255 is blended below.
+    const __m128i baColour = _mm_or_si128(ba, _mm_and_si128(fa0, c255));
+    const __m128i faColour = _mm_or_si128(fa, _mm_andnot_si128(fa0, _mm_and_si128(ba0, c255)));
+    MergeGeneral(F, B, faColour, baColour, R);
+    R.c[3] = _mm_sub_epi16(_mm_add_epi16(fa, ba), Div255(_mm_mullo_epi16(fa, ba)));
+    if (ba255Bits != 0)  // BlendPixel (with alpha 255, already in R); for Fa = 0 it gives B.
+      for (int c = 0; c < 3; ++c) R.c[c] = Select(ba255, Lerp16(F.c[c], B.c[c], fa), R.c[c]);
+    FromPlanes(R, b0, b1);
+    return true;
+  }
+  // No pixel takes the general case: F, blended where Ba = 255, B where Fa = 0.
+  R = F;
+  if (ba255Bits != 0) {
+    for (int c = 0; c < 3; ++c) R.c[c] = Select(ba255, Lerp16(F.c[c], B.c[c], fa), R.c[c]);
+    R.c[3] = _mm_or_si128(R.c[3], _mm_and_si128(ba255, c255));
+  }
+  if (fa0Bits != 0)
+    for (int c = 0; c < 4; ++c) R.c[c] = Select(fa0, B.c[c], R.c[c]);
+  FromPlanes(R, b0, b1);
+  return true;
+}
+
+// As MergeMixed8; blocks in which no alpha is 0 or 255 take the general case
+// for every pixel here.
+template <bool Master>
+inline bool Merge8(__m128i f0, __m128i f1, __m128i& b0, __m128i& b1, __m128i mw) {
+  const __m128i fAlphas = _mm_and_si128(_mm_or_si128(f0, f1), AlphaMask32());
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(fAlphas, Zero())) == 0xFFFF) return false;  // every Fa = 0
+  TPlanes F = ToPlanes(f0, f1);
+  const TPlanes B = ToPlanes(b0, b1);
+  if constexpr (Master) F.c[3] = Div255(_mm_mullo_epi16(F.c[3], mw));
+  // Both alphas of all eight pixels as bytes.
+  const __m128i alphas = _mm_packus_epi16(F.c[3], B.c[3]);
+  const __m128i extreme = _mm_or_si128(_mm_cmpeq_epi8(alphas, Zero()),
+                                       _mm_cmpeq_epi8(alphas, _mm_set1_epi8(-1)));
+  if (_mm_movemask_epi8(extreme) != 0) return MergeMixed8<Master>(f0, f1, b0, b1, mw);
+  TPlanes R;
+  R.c[3] = MergeGeneral(F, B, F.c[3], B.c[3], R);
+  FromPlanes(R, b0, b1);
+  return true;
+}
+
+template <bool Master>
+void MergeRows(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {
+  const __m128i mw = _mm_set1_epi16(short(ClampWeight(M)));
+  int i = 0;
+  for (; i + 8 <= Count; i += 8) {
+    const __m128i f0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Src + i));
+    const __m128i f1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Src + i + 4));
+    __m128i b0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Dst + i));
+    __m128i b1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Dst + i + 4));
+    if (Merge8<Master>(f0, f1, b0, b1, mw)) {
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + i), b0);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(Dst + i + 4), b1);
+    }
+  }
+  if (i < Count) {
+    // The last 1-7 pixels through a buffer; the padding has Fa = 0.
+    const size_t bytes = size_t(Count - i) * sizeof(TColor32);
+    alignas(16) TColor32 fs[8] = {}, bs[8] = {};
+    std::memcpy(fs, Src + i, bytes);
+    std::memcpy(bs, Dst + i, bytes);
+    __m128i b0 = _mm_load_si128(reinterpret_cast<const __m128i*>(bs));
+    __m128i b1 = _mm_load_si128(reinterpret_cast<const __m128i*>(bs + 4));
+    if (Merge8<Master>(_mm_load_si128(reinterpret_cast<const __m128i*>(fs)),
+                       _mm_load_si128(reinterpret_cast<const __m128i*>(fs + 4)), b0, b1, mw)) {
+      _mm_store_si128(reinterpret_cast<__m128i*>(bs), b0);
+      _mm_store_si128(reinterpret_cast<__m128i*>(bs + 4), b1);
+      std::memcpy(Dst + i, bs, bytes);
+    }
+  }
+}
+
+// One pixel through the eight-pixel merge; the other lanes have Fa = 0.
+template <bool Master>
+inline TColor32 MergeOne(TColor32 F, TColor32 B, uint32_t M) {
+  __m128i b0 = _mm_cvtsi32_si128(int(B)), b1 = Zero();
+  if (!Merge8<Master>(_mm_cvtsi32_si128(int(F)), Zero(), b0, b1, _mm_set1_epi16(short(ClampWeight(M)))))
+    return B;
+  return TColor32(_mm_cvtsi128_si32(b0));
 }
 
 void FillLongword_SSE2(void* Dst, int Count, uint32_t Value);
@@ -234,26 +381,18 @@ void CombineRow_SSE2(const TColor32* Src, TColor32* Dst, int Count, uint32_t W) 
 
 // ---- Merge -----------------------------------------------------------------
 
-TColor32 MergePixel_SSE2(TColor32 F, TColor32 B) { return Store1(Merge4(Load1(F), Load1(B))); }
+TColor32 MergePixel_SSE2(TColor32 F, TColor32 B) { return MergeOne<false>(F, B, 0); }
 
-void MergePixelInPlace_SSE2(TColor32 F, TColor32& B) { B = MergePixel_SSE2(F, B); }
+void MergePixelInPlace_SSE2(TColor32 F, TColor32& B) { B = MergeOne<false>(F, B, 0); }
 
-void MergeRow_SSE2(const TColor32* Src, TColor32* Dst, int Count) {
-  ForEachBlock(Src, Dst, Count, [](__m128i f, __m128i b) { return Merge4(f, b); });
-}
+void MergeRow_SSE2(const TColor32* Src, TColor32* Dst, int Count) { MergeRows<false>(Src, Dst, Count, 0); }
 
-TColor32 MergePixelMaster_SSE2(TColor32 F, TColor32 B, uint32_t M) {
-  const __m128i m = _mm_set1_epi32(int(ClampWeight(M)));
-  return Store1(Merge4(MasterAlpha4(Load1(F), m), Load1(B)));
-}
+TColor32 MergePixelMaster_SSE2(TColor32 F, TColor32 B, uint32_t M) { return MergeOne<true>(F, B, M); }
 
-void MergePixelMasterInPlace_SSE2(TColor32 F, TColor32& B, uint32_t M) {
-  B = MergePixelMaster_SSE2(F, B, M);
-}
+void MergePixelMasterInPlace_SSE2(TColor32 F, TColor32& B, uint32_t M) { B = MergeOne<true>(F, B, M); }
 
 void MergeRowMaster_SSE2(const TColor32* Src, TColor32* Dst, int Count, uint32_t M) {
-  const __m128i m = _mm_set1_epi32(int(ClampWeight(M)));
-  ForEachBlock(Src, Dst, Count, [m](__m128i f, __m128i b) { return Merge4(MasterAlpha4(f, m), b); });
+  MergeRows<true>(Src, Dst, Count, M);
 }
 
 // ---- Per-channel operations ------------------------------------------------

@@ -8,6 +8,7 @@
 #include <functional>
 #include <random>
 #include <vector>
+#include <xmmintrin.h>
 
 #include "gfx/blend.h"
 
@@ -222,10 +223,11 @@ TEST_P(BlendBindings, MergeEveryAlphaPair) {
   }
 }
 
-TEST_P(BlendBindings, MergeDividesExactlyForEveryReachableQuotient) {
-  // The merge channel is DivTable[Ra][v]. For each Ra take the alpha pair
-  // with that Ra whose reachable v (always 0..vmax) reaches furthest, find a
-  // colour pair for every such v and merge them all in one row.
+// Pixels whose channels reach DivTable[Ra][v] for every Ra and every v the
+// merge can produce with it: for each Ra the alpha pair with that Ra whose
+// reachable v (always 0..vmax) reaches furthest, and a colour pair for every
+// such v. More than 30000 quotients, three per pixel.
+void ReachableQuotientPixels(std::vector<TColor32>& src, std::vector<TColor32>& dst) {
   struct TWitness {
     int fa = 0, ba = 0, vmax = -1;
   };
@@ -238,7 +240,6 @@ TEST_P(BlendBindings, MergeDividesExactlyForEveryReachableQuotient) {
       if (vmax > best[size_t(ra)].vmax) best[size_t(ra)] = {fa, ba, vmax};
     }
   std::vector<uint32_t> fcs, bcs, alphas;  // one entry per channel to test
-  int pairs = 0;
   for (int ra = 0; ra < 256; ++ra) {
     const TWitness& w = best[size_t(ra)];
     if (w.vmax < 0) continue;
@@ -254,7 +255,6 @@ TEST_P(BlendBindings, MergeDividesExactlyForEveryReachableQuotient) {
       fcs.push_back(uint32_t(fOf[size_t(v)]));
       bcs.push_back(uint32_t(bOf[size_t(v)]));
       alphas.push_back(uint32_t(w.fa) | uint32_t(w.ba) << 8);
-      ++pairs;
     }
     while (fcs.size() % 3 != 0) {  // a pixel never mixes two alpha pairs
       fcs.push_back(0);
@@ -262,12 +262,16 @@ TEST_P(BlendBindings, MergeDividesExactlyForEveryReachableQuotient) {
       alphas.push_back(alphas.back());
     }
   }
-  EXPECT_GT(pairs, 30000);
-  std::vector<TColor32> src, dst;
   for (size_t i = 0; i < fcs.size(); i += 3) {
     src.push_back(fcs[i] | fcs[i + 1] << 8 | fcs[i + 2] << 16 | (alphas[i] & 0xFF) << 24);
     dst.push_back(bcs[i] | bcs[i + 1] << 8 | bcs[i + 2] << 16 | (alphas[i] >> 8) << 24);
   }
+}
+
+TEST_P(BlendBindings, MergeDividesExactlyForEveryReachableQuotient) {
+  std::vector<TColor32> src, dst;
+  ASSERT_NO_FATAL_FAILURE(ReachableQuotientPixels(src, dst));
+  EXPECT_GT(src.size(), 10000u);
   std::vector<TColor32> out = dst;
   MergeRow(src.data(), out.data(), int(out.size()));
   for (size_t i = 0; i < src.size(); ++i)
@@ -489,6 +493,82 @@ INSTANTIATE_TEST_SUITE_P(All, RowBindings,
                              default: return std::string("AVX2");
                            }
                          });
+
+// ---- Merge under every floating-point rounding mode ------------------------
+
+// Sets the SSE rounding mode while it lives and restores the whole control
+// and status word afterwards.
+class RoundingModeGuard {
+public:
+  explicit RoundingModeGuard(unsigned Mode) : FSaved(_mm_getcsr()) {
+    _mm_setcsr((FSaved & ~unsigned(_MM_ROUND_MASK)) | Mode);
+  }
+  ~RoundingModeGuard() { _mm_setcsr(FSaved); }
+  RoundingModeGuard(const RoundingModeGuard&) = delete;
+  RoundingModeGuard& operator=(const RoundingModeGuard&) = delete;
+
+private:
+  unsigned FSaved;
+};
+
+TEST(BlendRoundingMode, EveryMergeBindingGivesThePlainResultsInEveryMode) {
+  // Every alpha pair with two colour pairs, then every reachable quotient.
+  std::vector<TColor32> src, dst;
+  const std::vector<TColor32> colours = RandomPixels(65536 * 4, 51);
+  for (size_t i = 0; i < 65536 * 2; ++i) {
+    const uint32_t pair = uint32_t(i * 40503u) & 0xFFFF;
+    src.push_back((colours[2 * i] & 0xFFFFFF) | ((pair & 0xFF) << 24));
+    dst.push_back((colours[2 * i + 1] & 0xFFFFFF) | ((pair >> 8) << 24));
+  }
+  ASSERT_NO_FATAL_FAILURE(ReachableQuotientPixels(src, dst));
+  const int count = int(src.size());
+  constexpr uint32_t master = 200;
+
+  // The plain results, in the default mode (the tables hold no floating point).
+  std::vector<TColor32> merged = dst, mastered = dst;
+  {
+    BindingGuard g(TBlendBinding::Plain);
+    MergeRow(src.data(), merged.data(), count);
+    MergeRowMaster(src.data(), mastered.data(), count, master);
+  }
+  const struct {
+    TBlendBinding Binding;
+    const char* Name;
+  } bindings[] = {{TBlendBinding::Plain, "plain"}, {TBlendBinding::SSE2, "SSE2"}, {TBlendBinding::AVX2, "AVX2"}};
+  const struct {
+    unsigned Mode;
+    const char* Name;
+  } modes[] = {{_MM_ROUND_DOWN, "down"}, {_MM_ROUND_UP, "up"}, {_MM_ROUND_TOWARD_ZERO, "toward zero"}};
+  for (const auto& binding : bindings) {
+    if (!BlendBindingAvailable(binding.Binding)) continue;
+    for (const auto& mode : modes) {
+      SCOPED_TRACE(::testing::Message() << binding.Name << " binding, rounding " << mode.Name);
+      std::vector<TColor32> row = dst, masterRow = dst;
+      std::vector<TColor32> pixel(src.size()), inPlace = dst, masterPixel(src.size()), masterInPlace = dst;
+      {
+        BindingGuard g(binding.Binding);
+        RoundingModeGuard r(mode.Mode);
+        MergeRow(src.data(), row.data(), count);
+        MergeRowMaster(src.data(), masterRow.data(), count, master);
+        for (size_t i = 0; i < src.size(); ++i) {
+          pixel[i] = MergePixel(src[i], dst[i]);
+          MergePixelInPlace(src[i], inPlace[i]);
+          masterPixel[i] = MergePixelMaster(src[i], dst[i], master);
+          MergePixelMasterInPlace(src[i], masterInPlace[i], master);
+        }
+      }
+      for (size_t i = 0; i < src.size(); ++i) {
+        if (row[i] != merged[i] || pixel[i] != merged[i] || inPlace[i] != merged[i])
+          FAIL() << std::hex << src[i] << " over " << dst[i] << ": row " << row[i] << ", pixel "
+                 << pixel[i] << ", in place " << inPlace[i] << ", plain " << merged[i];
+        if (masterRow[i] != mastered[i] || masterPixel[i] != mastered[i] || masterInPlace[i] != mastered[i])
+          FAIL() << std::hex << src[i] << " over " << dst[i] << " with master: row " << masterRow[i]
+                 << ", pixel " << masterPixel[i] << ", in place " << masterInPlace[i] << ", plain "
+                 << mastered[i];
+      }
+    }
+  }
+}
 
 // ---- Cases worth knowing by heart ------------------------------------------
 
