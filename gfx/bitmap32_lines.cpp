@@ -161,7 +161,7 @@ void TCustomBitmap32::StippleSpan(int32_t X, int32_t Y, int32_t DxStep, int32_t 
 void TCustomBitmap32::HorzLineTSP(int32_t X1, int32_t Y, int32_t X2) {
   const int64_t n = std::llabs(int64_t(X2) - X1) + 1;
   const int32_t step = X2 >= X1 ? 1 : -1;
-  if (Y < FClipRect.Top || Y >= FClipRect.Bottom || FStipplePattern.empty()) {
+  if (Y < FClipRect.Top || Y >= FClipRect.Bottom) {
     AdvanceStippleCounter(float(n));
     return;
   }
@@ -183,7 +183,7 @@ void TCustomBitmap32::HorzLineTSP(int32_t X1, int32_t Y, int32_t X2) {
 void TCustomBitmap32::VertLineTSP(int32_t X, int32_t Y1, int32_t Y2) {
   const int64_t n = std::llabs(int64_t(Y2) - Y1) + 1;
   const int32_t step = Y2 >= Y1 ? 1 : -1;
-  if (X < FClipRect.Left || X >= FClipRect.Right || FStipplePattern.empty()) {
+  if (X < FClipRect.Left || X >= FClipRect.Right) {
     AdvanceStippleCounter(float(n));
     return;
   }

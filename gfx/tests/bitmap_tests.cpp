@@ -304,6 +304,15 @@ TEST(Bitmap32, StippleColours) {
   b.SetStippleStep(1);
   b.HorzLineTSP(0, 0, 5);
   for (int x = 0; x < 6; ++x) EXPECT_EQ(b.Pixel(x, 0), x % 2 ? 0xFF000000u : 0xFFFFFFFFu);
+  // Without a pattern every stipple colour is opaque black, on spans as on lines.
+  TBitmap32 plain;
+  plain.SetSize(3, 3);
+  plain.Clear(0xFFFFFFFF);
+  plain.HorzLineTSP(0, 0, 2);
+  plain.VertLineTSP(2, 1, 2);
+  for (int x = 0; x < 3; ++x) EXPECT_EQ(plain.Pixel(x, 0), 0xFF000000u) << x;
+  EXPECT_EQ(plain.Pixel(2, 2), 0xFF000000u);
+  EXPECT_EQ(plain.Pixel(1, 1), 0xFFFFFFFFu);
 }
 
 TEST(Bitmap32, BlockTransferDrawModes) {
