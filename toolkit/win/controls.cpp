@@ -864,6 +864,8 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
   }
   const std::vector<TControl*> children(it, FControls.end());
   for (TControl* child : children) {
+    // A paint handler may have freed or moved a later child.
+    if (std::find(FControls.begin(), FControls.end(), child) == FControls.end()) continue;
     if (dynamic_cast<TWinControl*>(child) || !child->FVisible) continue;
     if (child->FWidth <= 0 || child->FHeight <= 0) continue;
     TSaveDC saved(DC);
@@ -962,9 +964,12 @@ void TWinControl::PaintTo(HDC DC, int X, int Y) {
   }
   Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), reinterpret_cast<LPARAM>(DC));
   Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-  for (TControl* child : FControls)
+  const std::vector<TControl*> children = FControls;
+  for (TControl* child : children) {
+    if (std::find(FControls.begin(), FControls.end(), child) == FControls.end()) continue;
     if (auto* window = dynamic_cast<TWinControl*>(child); window && window->FVisible)
       window->PaintTo(DC, window->FLeft, window->FTop);
+  }
 }
 
 void TWinControl::WMCommand(TMessage& Message) {

@@ -16,7 +16,12 @@ struct TDisabledWindows {
 BOOL CALLBACK DisableWindow(HWND Window, LPARAM Param) {
   auto* list = reinterpret_cast<TDisabledWindows*>(Param);
   if (Window != list->Except && IsWindowVisible(Window) && IsWindowEnabled(Window)) {
-    list->Windows.push_back(Window);
+    // No exception may leave this callback: out of memory ends the walk.
+    try {
+      list->Windows.push_back(Window);
+    } catch (...) {
+      return FALSE;
+    }
     EnableWindow(Window, FALSE);
   }
   return TRUE;

@@ -407,3 +407,25 @@ TEST_F(ToolkitWin, BufferedControlsEraseIntoADCHandedToThem) {
     EXPECT_EQ(dib.Pixel(20, 15), ColorToRGB(clBlue)) << "lParam " << lparam;
   }
 }
+
+TEST_F(ToolkitWin, AGraphicChildTakenAwayDuringPaintingIsNotPainted) {
+  auto* panel = new TPanel(Form.get());
+  panel->SetBounds(0, 0, 60, 30);
+  panel->SetColor(clBlue);
+  panel->SetParent(Form.get());
+  auto* first = new TPaintBox(Form.get());
+  first->SetBounds(0, 0, 30, 30);
+  first->SetParent(panel);
+  auto* second = new TPaintBox(Form.get());
+  second->SetBounds(30, 0, 30, 30);
+  second->SetParent(panel);
+  second->OnPaint = [second](TObject*) {
+    second->Canvas().Brush().SetColor(clRed);
+    second->Canvas().FillRect(TRect{0, 0, 30, 30});
+  };
+  first->OnPaint = [second](TObject*) { second->SetParent(nullptr); };
+  TTestDib dib(60, 30);
+  panel->PaintTo(dib.DC(), 0, 0);
+  EXPECT_EQ(second->Parent(), nullptr);
+  EXPECT_EQ(dib.Pixel(45, 15), ColorToRGB(clBlue));
+}
