@@ -1,5 +1,7 @@
 #include "game/rules.h"
 
+#include "toolkit/core/classes.h"
+
 #include <chrono>
 #include <cstdio>
 
@@ -45,7 +47,13 @@ int32_t FloodFromCorner(TBoard& platform, int32_t XSize, int32_t YSize, int32_t 
   int32_t recoloured = 1;
 
   auto PushCell = [&](int32_t X, int32_t Y) {
-    if (Top > static_cast<int32_t>(stack.size()) - 1) stack.resize(static_cast<size_t>(Top) + 100);
+    if (Top > static_cast<int32_t>(stack.size()) - 1) {
+      try {
+        stack.resize(static_cast<size_t>(Top) + 100);
+      } catch (const std::bad_alloc&) {
+        throw EOutOfMemory();
+      }
+    }
     stack[Top] = {X, Y};
     ++Top;
   };

@@ -41,7 +41,8 @@ private:
 // Recolours the region 4-connected to the top-left cell from its colour to
 // NewColor, with an explicit stack on the heap that grows in steps of 100
 // entries. Returns the number of cells recoloured: 0 when the board is empty or
-// the corner already has NewColor (nothing changes then).
+// the corner already has NewColor (nothing changes then). Exhausted memory while
+// the stack grows raises EOutOfMemory.
 int32_t FloodFromCorner(TBoard& platform, int32_t XSize, int32_t YSize, int32_t NewColor);
 
 // True when every cell has the colour of the top-left cell; false for no board.
