@@ -69,7 +69,9 @@ void DrawGlowText(TCanvas& Canvas, const TRect& Rect, const std::wstring& Text, 
     SetBkMode(mask.DC(), TRANSPARENT);
     SetTextColor(mask.DC(), RGB(0, 0, 0));
     RECT r{0, 0, w, h};
-    DrawTextW(mask.DC(), Text.c_str(), int(Text.size()), &r, Format);
+    // DT_MODIFYSTRING would write the shortened text (up to four characters
+    // longer) into the caller's read-only string.
+    DrawTextW(mask.DC(), Text.c_str(), int(Text.size()), &r, Format & ~UINT(DT_MODIFYSTRING));
     GdiFlush();
   }
   BoxBlurChannels(mask.Bits(), w, h, 1);

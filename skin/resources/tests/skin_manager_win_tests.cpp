@@ -134,6 +134,11 @@ TEST(SkinDrawWin, AlphaFillRectAndGlow) {
   EXPECT_GT(reddish, 10);
   // Far from the glyph a white mask pulls by only 1/256 of the distance per pass.
   EXPECT_LE(GetRValue(GetPixel(dc.Get(), 0, 0)), 8);
+  // A text cut with an ellipsis stays the caller's own, whatever the flags.
+  const std::wstring longText = L"WWWWWWWWWWWWWWWWWWWW";
+  const std::wstring before = longText;
+  DrawGlowText(canvas, TRect{0, 0, 30, 32}, longText, 1, clRed, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING);
+  EXPECT_EQ(std::wstring(longText.c_str()), before);
   canvas.SetHandle(nullptr);
 
   TGdiBitmap plain(CreateCompatibleBitmap(screen.Get(), 3, 2));
