@@ -166,7 +166,9 @@ void FillGradient(TCustomBitmap32& Bitmap, const TArrayOfArrayOfFixedPoint& Cont
 void GradientFillPolygons(TCustomBitmap32* Bitmap, const TArrayOfArrayOfFixedPoint& Contours,
                           TColor32 OutlineColor, int32_t Angle, int32_t ColorsHigh, const TColor32* Colors) {
   if (!Bitmap) throw EBitmapException("Destination bitmap is nil");
-  if (ColorsHigh >= 0 && Colors) FillGradient(*Bitmap, Contours, Angle, ColorsHigh, Colors);
+  // Without colour stops nothing is drawn, not even the outline.
+  if (ColorsHigh < 0 || !Colors) return;
+  FillGradient(*Bitmap, Contours, Angle, ColorsHigh, Colors);
   if (AlphaOf(OutlineColor) == 0) return;
   TPolygon32Ex outline;
   outline.SetClosed(true);
