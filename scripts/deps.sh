@@ -18,4 +18,5 @@ sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# With recommends: Wine then has the X extensions and fonts it has on a desktop.
+$sudo apt-get install -y -qq "${missing[@]}" >/dev/null
