@@ -1,9 +1,8 @@
-# The two commands a newcomer needs: `make run` and `make test`.
+# Shorthands for the two commands a newcomer needs (scripts/run.sh and
+# scripts/test.sh, which work without make) and the benchmarks.
 .PHONY: run test bench native asan win clean
 
 run:
-	@scripts/deps.sh
-	@scripts/build.sh win
 	@scripts/run.sh
 
 test:

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Starts the game. On a desktop ($DISPLAY set) the window opens there. Without a
+# Installs what is missing, builds, and starts the game. On a desktop ($DISPLAY set) the window opens there. Without a
 # display the game starts under Xvfb; once its window is up, the start button
 # is pressed and a screenshot of the dealt board is saved to build/screenshot.png
 # (the window before the press: build/screenshot-idle.png); then the game is closed.
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+"$repo/scripts/deps.sh" || exit 1
+"$repo/scripts/build.sh" win || exit 1
 exe="$repo/build/win/bin/Quorrel.exe"
-[ -f "$exe" ] || { echo "missing $exe: run 'make run'" >&2; exit 1; }
 
 if [ -n "${DISPLAY:-}" ]; then
   QUORREL_USE_DISPLAY=1 exec "$repo/scripts/wine-session.sh" wine "$exe"
