@@ -158,46 +158,48 @@ void TCustomBitmap32::StippleSpan(int32_t X, int32_t Y, int32_t DxStep, int32_t 
   FinishBlending();
 }
 
+namespace {
+// A stippled span drawn from A to B, against the clip interval [Lo, Hi) of its
+// axis: its length, the first pixel inside the interval, how many pattern
+// steps lie before that pixel, and how many pixels lie inside (0 or less: none).
+struct TStippleRun {
+  int64_t Total, First, Skip, Count;
+  int32_t Step;
+};
+TStippleRun ClipStippleRun(int32_t A, int32_t B, int32_t Lo, int32_t Hi) {
+  TStippleRun run;
+  run.Total = std::llabs(int64_t(B) - A) + 1;
+  run.Step = B >= A ? 1 : -1;
+  run.First = run.Step > 0 ? std::max<int64_t>(A, Lo) : std::min<int64_t>(A, Hi - 1);
+  const int64_t last = run.Step > 0 ? std::min<int64_t>(B, Hi - 1) : std::max<int64_t>(B, Lo);
+  run.Skip = (run.First - A) * run.Step;
+  run.Count = (last - run.First) * run.Step + 1;
+  return run;
+}
+}  // namespace
+
 void TCustomBitmap32::HorzLineTSP(int32_t X1, int32_t Y, int32_t X2) {
-  const int64_t n = std::llabs(int64_t(X2) - X1) + 1;
-  const int32_t step = X2 >= X1 ? 1 : -1;
-  if (Y < FClipRect.Top || Y >= FClipRect.Bottom) {
-    AdvanceStippleCounter(float(n));
+  const TStippleRun run = ClipStippleRun(X1, X2, FClipRect.Left, FClipRect.Right);
+  // The pattern advances over the whole span, drawn or not, so it stays continuous.
+  if (Y < FClipRect.Top || Y >= FClipRect.Bottom || run.Count <= 0) {
+    AdvanceStippleCounter(float(run.Total));
     return;
   }
-  // Skip straight to the clip span.
-  const int64_t first = step > 0 ? std::max<int64_t>(X1, FClipRect.Left) : std::min<int64_t>(X1, FClipRect.Right - 1);
-  const int64_t last = step > 0 ? std::min<int64_t>(X2, FClipRect.Right - 1) : std::max<int64_t>(X2, FClipRect.Left);
-  const int64_t skip = (first - X1) * step;
-  const int64_t count = (last - first) * step + 1;
-  if (count <= 0) {
-    AdvanceStippleCounter(float(n));
-    return;
-  }
-  AdvanceStippleCounter(float(skip));
-  StippleSpan(int32_t(first), Y, step, 0, int32_t(count));
-  AdvanceStippleCounter(float(n - skip - count));
+  AdvanceStippleCounter(float(run.Skip));
+  StippleSpan(int32_t(run.First), Y, run.Step, 0, int32_t(run.Count));
+  AdvanceStippleCounter(float(run.Total - run.Skip - run.Count));
   Changed(MakeRect(std::min(X1, X2), Y, std::max(X1, X2), Y + 1));
 }
 
 void TCustomBitmap32::VertLineTSP(int32_t X, int32_t Y1, int32_t Y2) {
-  const int64_t n = std::llabs(int64_t(Y2) - Y1) + 1;
-  const int32_t step = Y2 >= Y1 ? 1 : -1;
-  if (X < FClipRect.Left || X >= FClipRect.Right) {
-    AdvanceStippleCounter(float(n));
+  const TStippleRun run = ClipStippleRun(Y1, Y2, FClipRect.Top, FClipRect.Bottom);
+  if (X < FClipRect.Left || X >= FClipRect.Right || run.Count <= 0) {
+    AdvanceStippleCounter(float(run.Total));
     return;
   }
-  const int64_t first = step > 0 ? std::max<int64_t>(Y1, FClipRect.Top) : std::min<int64_t>(Y1, FClipRect.Bottom - 1);
-  const int64_t last = step > 0 ? std::min<int64_t>(Y2, FClipRect.Bottom - 1) : std::max<int64_t>(Y2, FClipRect.Top);
-  const int64_t skip = (first - Y1) * step;
-  const int64_t count = (last - first) * step + 1;
-  if (count <= 0) {
-    AdvanceStippleCounter(float(n));
-    return;
-  }
-  AdvanceStippleCounter(float(skip));
-  StippleSpan(X, int32_t(first), 0, step, int32_t(count));
-  AdvanceStippleCounter(float(n - skip - count));
+  AdvanceStippleCounter(float(run.Skip));
+  StippleSpan(X, int32_t(run.First), 0, run.Step, int32_t(run.Count));
+  AdvanceStippleCounter(float(run.Total - run.Skip - run.Count));
   Changed(MakeRect(X, std::min(Y1, Y2), X + 1, std::max(Y1, Y2)));
 }
 

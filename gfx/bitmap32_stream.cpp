@@ -56,9 +56,26 @@ constexpr uint32_t BI_RGB_ = 0;
 
 // ---- "Data" ----------------------------------------------------------------
 
-void TCustomBitmap32::ReadPixelData(TStream& Stream) {
-  BeginUpdate();
+namespace {
+// Runs a load inside an update bracket. A load that fails leaves the bitmap
+// empty; either way the bracket closes and one change is reported.
+template <class Load> void GuardedLoad(TCustomBitmap32& Bitmap, Load&& DoLoad) {
+  Bitmap.BeginUpdate();
   try {
+    DoLoad();
+  } catch (...) {
+    Bitmap.SetSize(0, 0);
+    Bitmap.EndUpdate();
+    Bitmap.Changed();
+    throw;
+  }
+  Bitmap.EndUpdate();
+  Bitmap.Changed();
+}
+}  // namespace
+
+void TCustomBitmap32::ReadPixelData(TStream& Stream) {
+  GuardedLoad(*this, [&] {
     const int32_t w = Stream.ReadValue<int32_t>();
     const int32_t h = Stream.ReadValue<int32_t>();
     const int64_t bytes = PixelBytes(w, h);
@@ -66,14 +83,7 @@ void TCustomBitmap32::ReadPixelData(TStream& Stream) {
     if (bytes > Stream.Remaining()) throw EReadError("Invalid bitmap data: pixel data is truncated");
     SetSize(w, h);
     if (bytes > 0 && FBits) Stream.ReadBuffer(FBits, bytes);
-  } catch (...) {
-    SetSize(0, 0);
-    EndUpdate();
-    Changed();
-    throw;
-  }
-  EndUpdate();
-  Changed();
+  });
 }
 
 void TCustomBitmap32::WritePixelData(TStream& Stream) const {
@@ -138,15 +148,12 @@ bool IsPlainBmp(TStream& Stream) {
 }  // namespace
 
 void TCustomBitmap32::LoadFromStream(TStream& Stream) {
-  BeginUpdate();
-  try {
+  GuardedLoad(*this, [&] {
     const int64_t start = Stream.Position();
     // Palette, 16-bit, bit-field and run-length images go to the platform's
     // bitmap loader when there is one.
     if (const auto load = Bitmap32PlatformServices().LoadBitmapStream; load && !IsPlainBmp(Stream)) {
       load(*this, Stream);
-      EndUpdate();
-      Changed();
       return;
     }
     if (Stream.Remaining() < 54) CorruptBmp("the headers are truncated");
@@ -185,14 +192,7 @@ void TCustomBitmap32::LoadFromStream(TStream& Stream) {
         }
       }
     }
-  } catch (...) {
-    SetSize(0, 0);
-    EndUpdate();
-    Changed();
-    throw;
-  }
-  EndUpdate();
-  Changed();
+  });
 }
 
 void TCustomBitmap32::SaveToFile(const std::filesystem::path& FileName, bool SaveTopDown) const {
@@ -212,15 +212,5 @@ void TCustomBitmap32::LoadFromFile(const std::filesystem::path& FileName) {
   }
   // Other pictures (PNG, JPEG ...) through the platform's picture loader; a
   // file it cannot read leaves the bitmap empty, as a bad BMP does.
-  BeginUpdate();
-  try {
-    loadPicture(*this, FileName);
-  } catch (...) {
-    SetSize(0, 0);
-    EndUpdate();
-    Changed();
-    throw;
-  }
-  EndUpdate();
-  Changed();
+  GuardedLoad(*this, [&] { loadPicture(*this, FileName); });
 }

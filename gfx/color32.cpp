@@ -109,42 +109,35 @@ TFixed Fixed(TFloat X) { return RoundNearest(double(X) * 65536.0); }
 
 TFixedPoint FixedPoint(const TFloatPoint& P) { return {Fixed(P.X), Fixed(P.Y)}; }
 
-TRect MakeRect(const TFloatRect& R, TRectRounding Rounding) {
+namespace {
+// An integer rectangle from float or fixed edges, by one of the three rounding
+// modes; inward rounding never lets right or bottom fall below left or top.
+template <class Rect, class Down, class Up, class Nearest>
+TRect RoundRect(const Rect& R, TRectRounding Rounding, Down down, Up up, Nearest nearest) {
   TRect result;
   switch (Rounding) {
     case rrOutside:
-      result = {RoundDown(R.Left), RoundDown(R.Top), RoundUp(R.Right), RoundUp(R.Bottom)};
+      result = {down(R.Left), down(R.Top), up(R.Right), up(R.Bottom)};
       break;
     case rrInside:
-      result = {RoundUp(R.Left), RoundUp(R.Top), RoundDown(R.Right), RoundDown(R.Bottom)};
+      result = {up(R.Left), up(R.Top), down(R.Right), down(R.Bottom)};
       if (result.Right < result.Left) result.Right = result.Left;
       if (result.Bottom < result.Top) result.Bottom = result.Top;
       break;
     default:
-      result = {RoundNearest(R.Left), RoundNearest(R.Top), RoundNearest(R.Right),
-                RoundNearest(R.Bottom)};
+      result = {nearest(R.Left), nearest(R.Top), nearest(R.Right), nearest(R.Bottom)};
       break;
   }
   return result;
 }
+}  // namespace
+
+TRect MakeRect(const TFloatRect& R, TRectRounding Rounding) {
+  return RoundRect(R, Rounding, RoundDown, RoundUp, RoundNearest);
+}
 
 TRect MakeRect(const TFixedRect& R, TRectRounding Rounding) {
-  TRect result;
-  switch (Rounding) {
-    case rrOutside:
-      result = {FixedDown(R.Left), FixedDown(R.Top), FixedUp(R.Right), FixedUp(R.Bottom)};
-      break;
-    case rrInside:
-      result = {FixedUp(R.Left), FixedUp(R.Top), FixedDown(R.Right), FixedDown(R.Bottom)};
-      if (result.Right < result.Left) result.Right = result.Left;
-      if (result.Bottom < result.Top) result.Bottom = result.Top;
-      break;
-    default:
-      result = {FixedNearest(R.Left), FixedNearest(R.Top), FixedNearest(R.Right),
-                FixedNearest(R.Bottom)};
-      break;
-  }
-  return result;
+  return RoundRect(R, Rounding, FixedDown, FixedUp, FixedNearest);
 }
 
 bool OffsetRect(TRect& R, int32_t Dx, int32_t Dy) {
