@@ -315,6 +315,36 @@ TEST(Bitmap32, StippleColours) {
   EXPECT_EQ(plain.Pixel(1, 1), 0xFFFFFFFFu);
 }
 
+TEST(Bitmap32, ClippedStippledSpansKeepThePatternContinuous) {
+  // A span cut by the clip rectangle shows the same pattern phase inside the
+  // clip as the uncut span, in both directions and on both axes.
+  const TArrayOfColor32 pattern = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
+  for (bool vertical : {false, true})
+    for (bool backwards : {false, true}) {
+      TBitmap32 whole, cut;
+      for (TBitmap32* b : {&whole, &cut}) {
+        b->SetSize(12, 12);
+        b->Clear(0);
+        b->SetStipple(pattern);
+      }
+      cut.SetClipRect(MakeRect(3, 3, 8, 8));
+      const int32_t from = backwards ? 10 : 1, to = backwards ? 1 : 10;
+      for (TBitmap32* b : {&whole, &cut}) {
+        if (vertical)
+          b->VertLineTSP(5, from, to);
+        else
+          b->HorzLineTSP(from, 5, to);
+      }
+      for (int i = 0; i < 12; ++i) {
+        const int x = vertical ? 5 : i, y = vertical ? i : 5;
+        const bool inside = i >= 3 && i < 8;
+        EXPECT_EQ(cut.Pixel(x, y), inside ? whole.Pixel(x, y) : 0u) << vertical << backwards << i;
+      }
+      // Both leave the counter at the same place for the next span.
+      EXPECT_EQ(cut.GetStippleColor(), whole.GetStippleColor());
+    }
+}
+
 TEST(Bitmap32, BlockTransferDrawModes) {
   TBitmap32 src, dst;
   src.SetSize(3, 1);
