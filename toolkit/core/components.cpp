@@ -1,5 +1,7 @@
 #include "toolkit/core/components.h"
 
+#include "toolkit/core/scope.h"
+
 #include <algorithm>
 #include <cwctype>
 #include <typeinfo>
@@ -89,15 +91,9 @@ bool SameText(const std::wstring& A, const std::wstring& B) {
 
 void TStrings::Put(int Index, const std::wstring& S) {
   TObject* object = Objects(Index);
-  BeginUpdate();
-  try {
-    Delete(Index);
-    InsertObject(Index, S, object);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(*this);
+  Delete(Index);
+  InsertObject(Index, S, object);
 }
 
 TObject* TStrings::Objects(int Index) const {
@@ -125,14 +121,8 @@ void TStrings::InsertObject(int Index, const std::wstring& S, TObject* AObject) 
 }
 
 void TStrings::AddStrings(const TStrings& Source) {
-  BeginUpdate();
-  try {
-    for (int i = 0; i < Source.Count(); ++i) AddObject(Source.Strings(i), Source.Objects(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(*this);
+  for (int i = 0; i < Source.Count(); ++i) AddObject(Source.Strings(i), Source.Objects(i));
 }
 
 void TStrings::Move(int CurIndex, int NewIndex) {
@@ -140,15 +130,9 @@ void TStrings::Move(int CurIndex, int NewIndex) {
   const std::wstring s = Strings(CurIndex);
   TObject* object = Objects(CurIndex);
   if (NewIndex < 0 || NewIndex >= Count()) ListIndexError(NewIndex);
-  BeginUpdate();
-  try {
-    Delete(CurIndex);
-    InsertObject(NewIndex, s, object);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(*this);
+  Delete(CurIndex);
+  InsertObject(NewIndex, s, object);
 }
 
 void TStrings::Exchange(int Index1, int Index2) {
@@ -222,22 +206,16 @@ std::wstring TStrings::Text() const {
 }
 
 void TStrings::SetText(const std::wstring& Value) {
-  BeginUpdate();
-  try {
-    Clear();
-    size_t start = 0;
-    while (start < Value.size()) {
-      size_t end = Value.find_first_of(L"\r\n", start);
-      if (end == std::wstring::npos) end = Value.size();
-      Add(Value.substr(start, end - start));
-      if (end < Value.size() && Value[end] == L'\r' && end + 1 < Value.size() && Value[end + 1] == L'\n') ++end;
-      start = end + 1;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TUpdateScope update(*this);
+  Clear();
+  size_t start = 0;
+  while (start < Value.size()) {
+    size_t end = Value.find_first_of(L"\r\n", start);
+    if (end == std::wstring::npos) end = Value.size();
+    Add(Value.substr(start, end - start));
+    if (end < Value.size() && Value[end] == L'\r' && end + 1 < Value.size() && Value[end + 1] == L'\n') ++end;
+    start = end + 1;
   }
-  EndUpdate();
 }
 
 void TStrings::BeginUpdate() {
@@ -251,15 +229,11 @@ void TStrings::EndUpdate() {
 void TStrings::Assign(TPersistent* Source) {
   if (auto* source = dynamic_cast<TStrings*>(Source)) {
     if (source == this) return;
-    BeginUpdate();
-    try {
+    {
+      TUpdateScope update(*this);
       Clear();
       AddStrings(*source);
-    } catch (...) {
-      EndUpdate();
-      throw;
     }
-    EndUpdate();
     return;
   }
   TPersistent::Assign(Source);
@@ -640,16 +614,9 @@ TCollectionItem* TCollection::Add() {
 
 TCollectionItem* TCollection::Insert(int Index) {
   if (Index < 0 || Index > Count()) ListIndexError(Index);
-  BeginUpdate();
-  TCollectionItem* item = nullptr;
-  try {
-    item = Add();
-    item->SetIndex(Index);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(*this);
+  TCollectionItem* item = Add();
+  item->SetIndex(Index);
   return item;
 }
 
@@ -662,18 +629,12 @@ void TCollection::Delete(int Index) {
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty()) {
-      TCollectionItem* item = FItems.back();
-      Notify(item, cnDeleting);
-      delete item;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TUpdateScope update(*this);
+  while (!FItems.empty()) {
+    TCollectionItem* item = FItems.back();
+    Notify(item, cnDeleting);
+    delete item;
   }
-  EndUpdate();
 }
 
 TCollectionItem* TCollection::Items(int Index) const {
@@ -714,15 +675,11 @@ void TCollection::RemoveItem(TCollectionItem* Item) {
 void TCollection::Assign(TPersistent* Source) {
   if (auto* source = dynamic_cast<TCollection*>(Source)) {
     if (source == this) return;
-    BeginUpdate();
-    try {
+    {
+      TUpdateScope update(*this);
       Clear();
       for (int i = 0; i < source->Count(); ++i) Add()->Assign(source->Items(i));
-    } catch (...) {
-      EndUpdate();
-      throw;
     }
-    EndUpdate();
     return;
   }
   TPersistent::Assign(Source);

@@ -1,71 +1,27 @@
-// Controls: the message record, toolkit messages, TControl, TWinControl,
-// TGraphicControl and TCustomControl.
+// Controls: TControl, TWinControl, TGraphicControl and TCustomControl.
 //
 // Every message of a control goes through its replaceable WindowProc (a method
 // object owned by the control, present before the window exists). The default
-// WindowProc calls the virtual WndProc, which calls Dispatch: each class looks
-// the message up in its own handler table and passes unknown ones to its base;
-// what nobody handles reaches DefaultHandler (the native window procedure).
+// WindowProc calls the virtual WndProc, which calls Dispatch: one switch that
+// cracks the message (messages.h) and calls its virtual handler. A class
+// overrides the handlers it cares about; a handler that does not answer a
+// message itself passes it to its base's handler, and the base handlers end in
+// DefaultHandler (the native window procedure).
+//
+// Sources by class family: control.cpp (TControl), wincontrol.cpp (windows,
+// children, focus, alignment), wincontrol_paint.cpp (painting), dispatch.cpp
+// (the one switch and the window procedure), graphiccontrol.cpp.
 #pragma once
 
 #include "toolkit/core/components.h"
 #include "toolkit/win/graphics.h"
+#include "toolkit/win/messages.h"
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-struct TMessage {
-  UINT Msg;
-  WPARAM WParam;
-  LPARAM LParam;
-  LRESULT Result;
-};
-
-// A window method: object and function, copied by value so that a hook can
-// save the previous one and put it back.
-using TWndMethod = std::function<void(TMessage&)>;
-
-// ---- Toolkit messages ----------------------------------------------------------
-// Real window messages in a private range. CM_FOCUSCHANGED has a fixed number
-// because other code sends it by number; the range avoids 3025..3031 and 52057..52059.
-constexpr UINT CM_BASE = 0xB000;
-constexpr UINT CM_ACTIVATE = CM_BASE + 0;
-constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
-constexpr UINT CM_CANCELMODE = CM_BASE + 4;   // LParam: the control that caused it
-constexpr UINT CM_DIALOGKEY = CM_BASE + 5;    // WParam: virtual key; Result 1 = used
-constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;   // WParam: character; Result 1 = used
-constexpr UINT CM_FOCUSCHANGED = 0xB007;      // LParam: the newly focused control
-constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
-constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 9;
-constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;  // WParam: new value
-constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
-constexpr UINT CM_COLORCHANGED = CM_BASE + 13;
-constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
-constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
-constexpr UINT CM_MOUSEENTER = CM_BASE + 19;  // LParam: the control
-constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;  // LParam: the control
-constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 25;
-constexpr UINT CM_ENTER = CM_BASE + 26;
-constexpr UINT CM_EXIT = CM_BASE + 27;
-constexpr UINT CM_RELEASE = CM_BASE + 33;
-constexpr UINT CM_HINTSHOW = CM_BASE + 48;
-constexpr UINT CM_RECREATEWND = CM_BASE + 51;
-constexpr UINT CM_INVALIDATE = CM_BASE + 52;
-constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;  // WParam: child; LParam: 1 inserted, 0 removed
-
-// Notifications reflected from the parent to the child that sent them.
-constexpr UINT CN_BASE = 0xBC00;
-constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
-constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
-constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
-constexpr UINT CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM;
-constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
-constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
-constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
-constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
-constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
 
 // ---- Control enums ---------------------------------------------------------------
 
@@ -77,27 +33,29 @@ enum TControlStyleFlag : uint32_t {
   csClickEvents = 1u << 2,
   csFramed = 1u << 3,
   csSetCaption = 1u << 4,
+  // The control fills its whole area: its parent paints nothing beneath it
+  // and invalidating it erases nothing.
   csOpaque = 1u << 5,
+  // The window class gets CS_DBLCLKS: a second press arrives as a double click.
   csDoubleClicks = 1u << 6,
   csParentBackground = 1u << 7,
   // A native window class paints the control; the toolkit never buffers it.
   csNativePaint = 1u << 8,
+  // The control copies one finished buffer of its own to the window; the
+  // toolkit's double buffering is never added on top.
+  csOwnBuffer = 1u << 9,
 };
 
 enum TControlStateFlag : uint32_t {
   csLButtonDown = 1u << 0,
   csClicked = 1u << 1,
   csAlignmentNeeded = 1u << 2,
-  csFocusing = 1u << 3,
-  csCreating = 1u << 4,
+  csCreating = 1u << 3,
   // The control is painting into another control's buffer.
-  csPaintCopy = 1u << 5,
-  csDestroyingHandle = 1u << 6,
+  csPaintCopy = 1u << 4,
 };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
-enum TShiftStateFlag : uint8_t { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64 };
-using TShiftState = uint8_t;
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -105,7 +63,20 @@ using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shi
 using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
 
 class TWinControl;
-class TCustomForm;
+
+// What the controls need from the application layer above them, which
+// installs it (the application object does, in forms): where exceptions
+// caught at a window procedure go, and who hears that a control got the focus.
+class TControlHost {
+public:
+  virtual ~TControlHost() = default;
+  virtual void HandleException(TObject* Sender) = 0;
+  virtual void ControlFocused(TWinControl* Control) = 0;
+};
+void SetControlHost(TControlHost* Host);
+TControlHost* ControlHost();
+// Reports the exception being handled to the host (dropped when none is installed).
+void HandleControlException(TObject* Sender) noexcept;
 
 // ---- TControl ----------------------------------------------------------------------
 
@@ -115,7 +86,7 @@ public:
   ~TControl() override;
 
   // The window method every message goes through. Replace it to hook the
-  // control; restore the saved one in reverse order.
+  // control (TWindowProcHook does it safely); restore in reverse order.
   TWndMethod WindowProc;
   // Sends a message synchronously through WindowProc.
   LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0);
@@ -184,7 +155,9 @@ public:
   virtual void Invalidate();
   void Update();
   void Repaint();
+  // Moves the control to the top or the bottom of its siblings' z-order.
   void BringToFront();
+  void SendToBack();
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -193,13 +166,106 @@ public:
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
 
-  // The form that holds this control (nullptr when none).
-  TCustomForm* GetParentForm();
-
+  // ---- Message handlers ---------------------------------------------------------
+  // One per message; the defaults pass the message to DefaultHandler.
+  // Overrides that extend the toolkit's handling call the base handler.
 protected:
+  virtual void WMLButtonDown(TWMMouse& Message);
+  virtual void WMLButtonUp(TWMMouse& Message);
+  virtual void WMLButtonDblClk(TWMMouse& Message);
+  virtual void WMRButtonDown(TWMMouse& Message);
+  virtual void WMRButtonUp(TWMMouse& Message);
+  virtual void WMRButtonDblClk(TWMMouse& Message);
+  virtual void WMMButtonDown(TWMMouse& Message);
+  virtual void WMMButtonUp(TWMMouse& Message);
+  virtual void WMMButtonDblClk(TWMMouse& Message);
+  virtual void WMMouseMove(TWMMouse& Message);
+  virtual void WMMouseWheel(TWMMouseWheel& Message);
+  virtual void WMMouseLeave(TWMBase& Message);
+  virtual void WMMouseActivate(TWMMouseActivate& Message);
+  virtual void WMContextMenu(TWMContextMenu& Message);
+  virtual void WMSetCursor(TWMSetCursor& Message);
+  virtual void WMCancelMode(TWMBase& Message);
+
+  virtual void WMPaint(TWMPaint& Message);
+  virtual void WMEraseBkgnd(TWMEraseBkgnd& Message);
+  virtual void WMPrintClient(TWMPrintClient& Message);
+  virtual void WMNCPaint(TWMNCPaint& Message);
+  virtual void WMNCCalcSize(TWMNCCalcSize& Message);
+  virtual void WMNCHitTest(TWMNCHitTest& Message);
+  virtual void WMNCActivate(TWMNCActivate& Message);
+  virtual void WMNCMouseMove(TWMNCMouse& Message);
+  virtual void WMNCLButtonDown(TWMNCMouse& Message);
+  virtual void WMNCLButtonUp(TWMNCMouse& Message);
+  virtual void WMNCLButtonDblClk(TWMNCMouse& Message);
+
+  virtual void WMSize(TWMSize& Message);
+  virtual void WMMove(TWMMove& Message);
+  virtual void WMWindowPosChanging(TWMWindowPos& Message);
+  virtual void WMWindowPosChanged(TWMWindowPos& Message);
+  virtual void WMGetMinMaxInfo(TWMGetMinMaxInfo& Message);
+  virtual void WMShowWindow(TWMShowWindow& Message);
+  virtual void WMActivate(TWMActivate& Message);
+  virtual void WMSysCommand(TWMSysCommand& Message);
+  virtual void WMClose(TWMBase& Message);
+  virtual void WMDestroy(TWMBase& Message);
+  virtual void WMNCDestroy(TWMBase& Message);
+  virtual void WMTimer(TWMTimer& Message);
+
+  virtual void WMSetFocus(TWMFocus& Message);
+  virtual void WMKillFocus(TWMFocus& Message);
+  virtual void WMKeyDown(TWMKey& Message);
+  virtual void WMKeyUp(TWMKey& Message);
+  virtual void WMSysKeyDown(TWMKey& Message);
+  virtual void WMSysKeyUp(TWMKey& Message);
+  virtual void WMChar(TWMKey& Message);
+  virtual void WMSysChar(TWMKey& Message);
+  virtual void WMGetDlgCode(TWMGetDlgCode& Message);
+
+  virtual void WMCommand(TWMCommand& Message);
+  virtual void WMNotify(TWMNotify& Message);
+  virtual void WMCtlColor(TWMCtlColor& Message);
+  virtual void WMDrawItem(TWMDrawItem& Message);
+  virtual void WMMeasureItem(TWMMeasureItem& Message);
+  virtual void CNCommand(TWMCommand& Message);
+  virtual void CNNotify(TWMNotify& Message);
+  virtual void CNCtlColor(TWMCtlColor& Message);
+  virtual void CNDrawItem(TWMDrawItem& Message);
+  virtual void CNMeasureItem(TWMMeasureItem& Message);
+  virtual void CNKeyDown(TWMKey& Message);
+
+  virtual void CMVisibleChanged(TCMVisibleChanged& Message);
+  virtual void CMEnabledChanged(TWMBase& Message);
+  virtual void CMFontChanged(TWMBase& Message);
+  virtual void CMColorChanged(TWMBase& Message);
+  virtual void CMTextChanged(TWMBase& Message);
+  virtual void CMCursorChanged(TWMBase& Message);
+  virtual void CMParentFontChanged(TWMBase& Message);
+  virtual void CMParentColorChanged(TWMBase& Message);
+  virtual void CMInvalidate(TWMBase& Message);
+  virtual void CMMouseEnter(TCMMouse& Message);
+  virtual void CMMouseLeave(TCMMouse& Message);
+  virtual void CMMouseWheel(TWMMouseWheel& Message);
+  virtual void CMShowingChanged(TWMBase& Message);
+  virtual void CMDialogKey(TWMKey& Message);
+  virtual void CMDialogChar(TWMKey& Message);
+  virtual void CMWantSpecialKey(TWMKey& Message);
+  virtual void CMFocusChanged(TCMFocusChanged& Message);
+  virtual void CMCancelMode(TCMCancelMode& Message);
+  virtual void CMEnter(TWMBase& Message);
+  virtual void CMExit(TWMBase& Message);
+  virtual void CMActivate(TWMBase& Message);
+  virtual void CMDeactivate(TWMBase& Message);
+  virtual void CMRecreateWnd(TWMBase& Message);
+  virtual void CMRelease(TWMBase& Message);
+  virtual void CMControlChange(TCMControlChange& Message);
+  virtual void CMHintShow(TCMHintShow& Message);
+
   // Default target of WindowProc.
   virtual void WndProc(TMessage& Message);
-  // Finds this class's handler for the message, else the base class's, else DefaultHandler.
+  // Cracks the message and calls its handler; unknown messages go to
+  // DefaultHandler. A library with messages of its own extends it by
+  // overriding and passing the rest on.
   virtual void Dispatch(TMessage& Message);
   virtual void DefaultHandler(TMessage& Message);
 
@@ -217,24 +283,6 @@ protected:
   void RequestAlign();
   virtual void FontChanged();
 
-  // Handlers.
-  void WMLButtonDown(TMessage& Message);
-  void WMLButtonDblClk(TMessage& Message);
-  void WMLButtonUp(TMessage& Message);
-  void WMRButtonDown(TMessage& Message);
-  void WMRButtonUp(TMessage& Message);
-  void WMMouseMove(TMessage& Message);
-  void CMVisibleChanged(TMessage& Message);
-  void CMEnabledChanged(TMessage& Message);
-  void CMFontChanged(TMessage& Message);
-  void CMColorChanged(TMessage& Message);
-  void CMTextChanged(TMessage& Message);
-  void CMParentFontChanged(TMessage& Message);
-  void CMParentColorChanged(TMessage& Message);
-  void CMInvalidate(TMessage& Message);
-  void CMMouseEnter(TMessage& Message);
-  void CMMouseLeave(TMessage& Message);
-
   TWinControl* FParent = nullptr;
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
@@ -250,8 +298,10 @@ protected:
 
 private:
   friend class TWinControl;
-  void DoMouseDown(TMessage& Message, TMouseButton Button, TShiftState Extra);
-  void DoMouseUp(TMessage& Message, TMouseButton Button);
+  friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+  friend void PaintControlBackground(TControl& Control, HDC DC);
+  void DoMouseDown(const TWMMouse& Message, TMouseButton Button, TShiftState Extra);
+  void DoMouseUp(const TWMMouse& Message, TMouseButton Button);
 };
 
 // ---- TWinControl --------------------------------------------------------------------
@@ -263,11 +313,14 @@ struct TCreateParams {
   int X = 0, Y = 0, Width = 0, Height = 0;
   HWND WndParent = nullptr;
   void* Param = nullptr;
+  // The window class's style. For a toolkit-drawn class every distinct
+  // value registers a class of its own; for a native class only CS_DBLCLKS
+  // is taken from here.
   UINT ClassStyle = 0;
   HCURSOR Cursor = nullptr;
   HBRUSH Background = nullptr;
-  // Registered name of the toolkit's window class, and the native class it
-  // extends (empty: a plain window).
+  // Name of the toolkit's window class, and the native class it extends
+  // (empty: a plain window).
   std::wstring WinClassName;
   std::wstring BaseClassName;
 };
@@ -290,6 +343,12 @@ public:
   void InsertControl(TControl* AControl);
   void RemoveControl(TControl* AControl);
   bool ContainsControl(TControl* AControl) const;
+  // Calls Fn(child) for the children as they are now, in z-order from the
+  // bottom, skipping any that stopped being a child of this control while
+  // earlier ones were handled (a handler may free or move a later child).
+  // Starts after First when given. Stops early when Fn returns true, and
+  // then returns true.
+  template <class F> bool ForEachLiveChild(F&& Fn, TControl* First = nullptr);
 
   bool TabStop() const { return FTabStop; }
   void SetTabStop(bool Value);
@@ -302,11 +361,14 @@ public:
   bool Focused();
 
   void DisableAlign();
+  // Realigns when the last DisableAlign ends and a realignment was asked for.
   void EnableAlign();
   void Realign();
   // The area aligned children share: the client rectangle less borders.
   virtual void AdjustClientRect(TRect& Rect);
 
+  // Paints the window through a memory bitmap copied once. Applies to this
+  // control only, and never to native or csOwnBuffer controls.
   bool DoubleBuffered() const { return FDoubleBuffered; }
   void SetDoubleBuffered(bool Value) { FDoubleBuffered = Value; }
   bool ParentBackground() const { return (FControlStyle & csParentBackground) != 0; }
@@ -315,14 +377,19 @@ public:
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
   TRect ClientRect() override;
   TPoint ClientOrigin() override;
-  void Invalidate() override;
   bool Showing() const override;
   void SetEnabled(bool Value) override;
   // Paints graphic children on DC (in this control's client coordinates),
   // each clipped to its bounds, starting after First (nullptr: all).
   void PaintControls(HDC DC, TControl* First);
-  // Paints the window into DC: background, own painting and graphic children.
+  // Paints the window into DC: background, own painting and graphic
+  // children, then the windowed children at their places.
   void PaintTo(HDC DC, int X, int Y);
+
+  // Window timers on this control's window, counted while armed. Starting
+  // an armed id restarts it; they end with the window.
+  void StartTimer(UINT_PTR Id, UINT Interval);
+  void StopTimer(UINT_PTR Id);
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
@@ -334,6 +401,8 @@ public:
   static TWinControl* FindControl(HWND Window);
 
 protected:
+  virtual void DoEnter();
+  virtual void DoExit();
   virtual void CreateParams(TCreateParams& Params);
   virtual void CreateWnd();
   virtual void DestroyWnd();
@@ -341,54 +410,54 @@ protected:
   void CreateWindowHandle(const TCreateParams& Params);
   // After the window exists: font, text and child windows.
   virtual void CreateHandle();
-  void Dispatch(TMessage& Message) override;
   void DefaultHandler(TMessage& Message) override;
   // Paints the window itself into DC (not the graphic children).
   virtual void PaintWindow(HDC DC);
-  void PaintHandler(TMessage& Message);
+  // The toolkit's painting into DC, or into a BeginPaint DC when DC is null:
+  // own painting, then the graphic children.
+  void PaintHandler(HDC DC);
   virtual void AlignControls(TControl* AControl, TRect& Rect);
   void SetTextBuf(const std::wstring& Value) override;
   std::wstring GetTextBuf() override;
-  void FontChanged() override;
-  bool IsDoubleBuffered() const;
-  virtual void DoEnter();
-  virtual void DoExit();
   virtual void KeyDown(WORD& Key, TShiftState Shift);
   virtual void KeyUp(WORD& Key, TShiftState Shift);
   virtual void KeyPress(wchar_t& Key);
-  // Sends WParam/LParam as Msg to every child (a broadcast).
+  // Sends the message to every child until one answers non-zero.
   void Broadcast(TMessage& Message);
   // Keeps the bounds in step with the window (moves made by the system or the user).
   void UpdateBounds();
 
-  // Handlers.
-  void WMPaint(TMessage& Message);
-  void WMEraseBkgnd(TMessage& Message);
-  void WMPrintClient(TMessage& Message);
-  void WMCommand(TMessage& Message);
-  void WMNotify(TMessage& Message);
-  void WMCtlColor(TMessage& Message);
-  void WMSize(TMessage& Message);
-  void WMMove(TMessage& Message);
-  void WMWindowPosChanged(TMessage& Message);
-  void WMMouseMoveTracked(TMessage& Message);
-  void WMMouseLeave(TMessage& Message);
-  void WMSetFocus(TMessage& Message);
-  void WMKillFocus(TMessage& Message);
-  void WMKeyDown(TMessage& Message);
-  void WMKeyUp(TMessage& Message);
-  void WMChar(TMessage& Message);
-  void WMNCDestroy(TMessage& Message);
-  void CMVisibleChangedWin(TMessage& Message);
-  void CMEnabledChangedWin(TMessage& Message);
-  void CMColorChangedWin(TMessage& Message);
-  void CMFocusChanged(TMessage& Message);
-  void CMRecreateWnd(TMessage& Message);
+  void WMPaint(TWMPaint& Message) override;
+  void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
+  void WMPrintClient(TWMPrintClient& Message) override;
+  void WMCommand(TWMCommand& Message) override;
+  void WMNotify(TWMNotify& Message) override;
+  void WMCtlColor(TWMCtlColor& Message) override;
+  void WMSize(TWMSize& Message) override;
+  void WMMove(TWMMove& Message) override;
+  void WMWindowPosChanged(TWMWindowPos& Message) override;
+  void WMMouseMove(TWMMouse& Message) override;
+  void WMMouseLeave(TWMBase& Message) override;
+  void WMSetFocus(TWMFocus& Message) override;
+  void WMKeyDown(TWMKey& Message) override;
+  void WMKeyUp(TWMKey& Message) override;
+  void WMChar(TWMKey& Message) override;
+  void WMNCDestroy(TWMBase& Message) override;
+  void CMVisibleChanged(TCMVisibleChanged& Message) override;
+  void CMEnabledChanged(TWMBase& Message) override;
+  void CMColorChanged(TWMBase& Message) override;
+  void CMFontChanged(TWMBase& Message) override;
+  void CMInvalidate(TWMBase& Message) override;
+  void CMDialogKey(TWMKey& Message) override;
+  void CMDialogChar(TWMKey& Message) override;
+  void CMFocusChanged(TCMFocusChanged& Message) override;
+  void CMRecreateWnd(TWMBase& Message) override;
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
   std::vector<TControl*> FControls;
   std::vector<TWinControl*> FTabList;
+  std::vector<UINT_PTR> FTimers;
   bool FTabStop = false;
   bool FDoubleBuffered = false;
   bool FMouseTracked = false;
@@ -398,8 +467,33 @@ private:
   friend class TControl;
   friend class TCustomForm;
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
+  friend void PaintControlBackground(TControl& Control, HDC DC);
   void CreateChildHandles();
+  bool IsDoubleBuffered() const;
+  void PaintBuffered();
+  void ForgetTimers();
 };
+
+template <class F> bool TWinControl::ForEachLiveChild(F&& Fn, TControl* First) {
+  auto from = FControls.begin();
+  if (First) {
+    from = std::find(FControls.begin(), FControls.end(), First);
+    if (from != FControls.end()) ++from;
+  }
+  const std::vector<TControl*> snapshot(from, FControls.end());
+  for (TControl* child : snapshot) {
+    if (std::find(FControls.begin(), FControls.end(), child) == FControls.end()) continue;
+    if (Fn(child)) return true;
+  }
+  return false;
+}
+
+// Paints what lies behind Control into DC, in Control's own coordinates:
+// its parent's background and window, then the parent's visible graphic
+// children below Control in z-order that overlap it. The parent and each
+// sibling carry csPaintCopy while they paint, also when painting fails.
+// Without a parent nothing is painted.
+void PaintControlBackground(TControl& Control, HDC DC);
 
 // ---- TGraphicControl / TCustomControl ---------------------------------------------
 
@@ -411,8 +505,8 @@ public:
   TCanvas& Canvas() { return *FCanvas; }
 
 protected:
-  void Dispatch(TMessage& Message) override;
-  void WMPaint(TMessage& Message);
+  void WMPaint(TWMPaint& Message) override;
+  void CMInvalidate(TWMBase& Message) override;
   std::unique_ptr<TCanvas> FCanvas;
 };
 
@@ -427,9 +521,33 @@ protected:
   std::unique_ptr<TCanvas> FCanvas;
 };
 
-// Point of a mouse message's LParam.
-inline TPoint PointFromLParam(LPARAM L) {
-  return TPoint{static_cast<short>(LOWORD(L)), static_cast<short>(HIWORD(L))};
-}
-TShiftState KeysToShiftState(WPARAM Keys);
-TShiftState KeyboardStateToShiftState();
+// ---- Window-procedure hook ----------------------------------------------------------
+
+// Replaces a control's WindowProc and puts the saved one back when unhooked
+// or destroyed. Hooks on one control are removed in reverse order. The
+// hooked control must outlive the hook, or Forget() must be called first.
+class TWindowProcHook {
+public:
+  TWindowProcHook() = default;
+  TWindowProcHook(TControl& Control, TWndMethod Method) { Hook(Control, std::move(Method)); }
+  ~TWindowProcHook() { Unhook(); }
+  TWindowProcHook(const TWindowProcHook&) = delete;
+  TWindowProcHook& operator=(const TWindowProcHook&) = delete;
+
+  void Hook(TControl& Control, TWndMethod Method);
+  void Unhook();
+  // Drops the control without touching it (it is being destroyed).
+  void Forget() { FControl = nullptr; }
+  bool Hooked() const { return FControl != nullptr; }
+  TControl* Control() const { return FControl; }
+  // Passes the message to the window procedure saved when hooking.
+  void CallSaved(TMessage& Message) const {
+    if (FSaved) FSaved(Message);
+  }
+  const TWndMethod& Saved() const { return FSaved; }
+
+private:
+  TControl* FControl = nullptr;
+  TWndMethod FSaved;
+};
+

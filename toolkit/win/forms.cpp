@@ -1,11 +1,11 @@
 #include "toolkit/win/forms.h"
 
+#include "toolkit/core/scope.h"
+#include "toolkit/win/application.h"
+
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
-
-TApplication GApplication;
 
 // Collects the enabled, visible top-level windows of this thread but one.
 struct TDisabledWindows {
@@ -36,51 +36,12 @@ void CollectTabStops(TWinControl* Container, std::vector<TWinControl*>& Out) {
 
 }  // namespace
 
-TApplication* Application = &GApplication;
-
-// ---- TUtilWindow ------------------------------------------------------------------------
-
-TUtilWindow::TUtilWindow(TWndMethod Method) : FMethod(std::move(Method)) {
-  static const wchar_t* const className = L"QuorrelUtilWindow";
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  WNDCLASSW wc{};
-  if (!GetClassInfoW(instance, className, &wc)) {
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = className;
-    Win32Check(RegisterClassW(&wc) != 0, "RegisterClassW");
-  }
-  // A top-level, never shown window: it can own other windows, unlike a message-only one.
-  FHandle = CreateWindowExW(WS_EX_TOOLWINDOW, className, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, this);
-  Win32Check(FHandle != nullptr, "CreateWindowExW");
+TCustomForm* GetParentForm(TControl* Control) {
+  if (!Control) return nullptr;
+  TControl* c = Control;
+  while (c->Parent()) c = c->Parent();
+  return dynamic_cast<TCustomForm*>(c);
 }
-
-TUtilWindow::~TUtilWindow() {
-  if (FHandle) {
-    SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
-    DestroyWindow(FHandle);
-  }
-}
-
-LRESULT CALLBACK TUtilWindow::WndProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam) {
-  auto* self = reinterpret_cast<TUtilWindow*>(GetWindowLongPtrW(Window, GWLP_USERDATA));
-  if (!self && Msg == WM_NCCREATE) {
-    self = static_cast<TUtilWindow*>(reinterpret_cast<CREATESTRUCTW*>(LParam)->lpCreateParams);
-    SetWindowLongPtrW(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  // Messages of the creation itself go to the default procedure: the owner of
-  // the method is not ready for them yet.
-  if (!self || !self->FMethod || !self->FHandle) return DefWindowProcW(Window, Msg, WParam, LParam);
-  TMessage message{Msg, WParam, LParam, 0};
-  try {
-    self->FMethod(message);
-  } catch (...) {
-    Application->HandleException(nullptr);
-  }
-  return message.Result;
-}
-
-// ---- TCustomForm --------------------------------------------------------------------------
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(std::make_unique<TCanvas>()) {
   BeginLoading();
@@ -205,70 +166,71 @@ void TCustomForm::CenterOnScreen() {
   UpdateBounds();
 }
 
-void TCustomForm::Dispatch(TMessage& Message) {
-  // Never destroyed: a form left to the application object gets messages during static destruction.
-  static const auto& table = *new std::unordered_map<UINT, void (TCustomForm::*)(TMessage&)>{
-      {WM_CLOSE, &TCustomForm::WMClose},
-      {WM_GETMINMAXINFO, &TCustomForm::WMGetMinMaxInfo},
-      {CM_VISIBLECHANGED, &TCustomForm::CMVisibleChangedForm},
-      {CM_DIALOGKEY, &TCustomForm::CMDialogKey},
-      {CM_RELEASE, &TCustomForm::CMRelease},
-  };
-  auto it = table.find(Message.Msg);
-  if (it != table.end())
-    (this->*it->second)(Message);
-  else
-    TWinControl::Dispatch(Message);
-}
-
 void TCustomForm::PaintWindow(HDC DC) {
   if (!OnPaint) return;
-  FCanvas->Lock();
-  try {
-    FCanvas->SetHandle(DC);
-    FCanvas->Font().Assign(FFont.get());
-    OnPaint(this);
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  TCanvasBinding binding(*FCanvas, DC, FFont.get());
+  OnPaint(this);
 }
 
-void TCustomForm::WMClose(TMessage&) { Close(); }
+void TCustomForm::WMClose(TWMBase&) { Close(); }
 
-void TCustomForm::WMGetMinMaxInfo(TMessage& Message) { DefaultHandler(Message); }
-
-void TCustomForm::CMVisibleChangedForm(TMessage& Message) {
-  if (Message.WParam) {
+// Visible changed: the window is made (and placed, the first time) before the
+// showing state follows, so that CM_SHOWINGCHANGED finds a window to show.
+void TCustomForm::CMVisibleChanged(TCMVisibleChanged& Message) {
+  if (Message.Value) {
     AfterConstruction();
     HandleNeeded();
     if (!FShownOnce) {
       FShownOnce = true;
       if (FPosition == poScreenCenter) CenterOnScreen();
     }
+  }
+  UpdateShowing();
+}
+
+void TCustomForm::UpdateShowing() {
+  const bool wanted = FVisible && FHandle != nullptr;
+  if (wanted == FShowing) return;
+  FShowing = wanted;
+  // A handler that fails leaves the state as it was.
+  TScopeExit revert([this, wanted] { FShowing = !wanted; });
+  Perform(CM_SHOWINGCHANGED);
+  revert.Dismiss();
+}
+
+// The toolkit's handling of the showing change: show or hide the window.
+// Components hooked on the form act before and after passing it on.
+void TCustomForm::CMShowingChanged(TWMBase&) {
+  if (FShowing) {
     ShowWindow(FHandle, SW_SHOWNORMAL);
-    if (OnShow) OnShow(this);
+    DoShow();
   } else if (FHandle) {
+    DoHide();
     ShowWindow(FHandle, SW_HIDE);
   }
 }
 
-void TCustomForm::CMDialogKey(TMessage& Message) {
-  if (Message.WParam == VK_TAB && !(KeyboardStateToShiftState() & (ssAlt | ssCtrl))) {
+void TCustomForm::DoShow() {
+  if (OnShow) OnShow(this);
+}
+
+void TCustomForm::DoHide() {
+  if (OnHide) OnHide(this);
+}
+
+void TCustomForm::CMDialogKey(TWMKey& Message) {
+  if (Message.CharCode == VK_TAB && !(KeyboardStateToShiftState() & (ssAlt | ssCtrl))) {
     SelectNext(FActiveControl, !(KeyboardStateToShiftState() & ssShift));
     Message.Result = 1;
     return;
   }
-  Broadcast(Message);
+  TWinControl::CMDialogKey(Message);
 }
 
-void TCustomForm::CMRelease(TMessage&) { delete this; }
+void TCustomForm::CMRelease(TWMBase&) { delete this; }
 
 void TCustomForm::SetActiveControl(TWinControl* Value) {
-  if (Value && Value->GetParentForm() != this) throw EInvalidOperation("Invalid active control");
+  if (Value && GetParentForm(Value) != this) throw EInvalidOperation("Invalid active control");
   FActiveControl = Value;
   if (Value && FHandle && IsWindowVisible(FHandle) && Value->CanFocus()) Value->SetFocus();
 }
@@ -336,7 +298,19 @@ int TCustomForm::ShowModal() {
   EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
   FModal = true;
   FModalResult = mrNone;
-  try {
+  // Should the loop fail, the form goes away without its hide handlers.
+  TScopeExit vanish([this] {
+    FModal = false;
+    FVisible = false;
+    FShowing = false;
+    if (FHandle) ShowWindow(FHandle, SW_HIDE);
+  });
+  {
+    // The other windows come back before the form hides, so that the
+    // activation returns to them.
+    TScopeExit enable([&disabled] {
+      for (HWND w : disabled.Windows) EnableWindow(w, TRUE);
+    });
     Show();
     while (FModalResult == mrNone) {
       Application->HandleMessage();
@@ -348,155 +322,11 @@ int TCustomForm::ShowModal() {
         if (action == caNone) FModalResult = mrNone;
       }
     }
-  } catch (...) {
-    for (HWND w : disabled.Windows) EnableWindow(w, TRUE);
-    FModal = false;
-    Hide();
-    throw;
   }
-  for (HWND w : disabled.Windows) EnableWindow(w, TRUE);
+  vanish.Dismiss();
   FModal = false;
   Hide();
   return FModalResult;
-}
-
-// ---- TApplication -------------------------------------------------------------------------
-
-TApplication::TApplication() : TComponent(nullptr) {}
-
-TApplication::~TApplication() {
-  Destroying();
-  DestroyComponents();
-  FHandle.reset();
-}
-
-void TApplication::Initialize() {
-  SetSysColorResolver(Win32SysColor);
-  INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
-  if (!FHandle) FHandle = std::make_unique<TUtilWindow>([this](TMessage& Message) { WndProc(Message); });
-  SetWindowTextW(FHandle->Handle(), FTitle.c_str());
-}
-
-void TApplication::SetTitle(const std::wstring& Value) {
-  FTitle = Value;
-  if (FHandle) SetWindowTextW(FHandle->Handle(), Value.c_str());
-}
-
-int TApplication::HookMainWindow(TWindowHook Hook) {
-  const int id = FNextHookId++;
-  FHooks.emplace_back(id, std::move(Hook));
-  return id;
-}
-
-void TApplication::UnhookMainWindow(int Id) {
-  FHooks.erase(std::remove_if(FHooks.begin(), FHooks.end(), [Id](const auto& h) { return h.first == Id; }),
-               FHooks.end());
-}
-
-void TApplication::WndProc(TMessage& Message) {
-  // A copy: a hook may unhook itself while it runs.
-  const auto hooks = FHooks;
-  for (const auto& hook : hooks)
-    if (hook.second(Message)) return;
-  if (Message.Msg == WM_CLOSE) {
-    if (FMainForm) FMainForm->Close();
-    return;
-  }
-  Message.Result = DefWindowProcW(FHandle->Handle(), Message.Msg, Message.WParam, Message.LParam);
-}
-
-void TApplication::Notification(TComponent* AComponent, TOperation Operation) {
-  TComponent::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FMainForm) FMainForm = nullptr;
-}
-
-bool TApplication::IsKeyMsg(MSG& Msg) {
-  if (Msg.message != WM_KEYDOWN) return false;
-  if (Msg.wParam != VK_TAB && Msg.wParam != VK_RETURN && Msg.wParam != VK_ESCAPE) return false;
-  // The focused window may be a native part (a combo box's edit): find the control above it.
-  TWinControl* control = nullptr;
-  for (HWND w = Msg.hwnd; w && !control; w = GetParent(w)) control = TWinControl::FindControl(w);
-  if (!control) return false;
-  const LRESULT code = SendMessageW(Msg.hwnd, WM_GETDLGCODE, Msg.wParam, reinterpret_cast<LPARAM>(&Msg));
-  if (code & DLGC_WANTALLKEYS) return false;
-  if (Msg.wParam == VK_TAB && (code & DLGC_WANTTAB)) return false;
-  TCustomForm* form = control->GetParentForm();
-  return form && form->Perform(CM_DIALOGKEY, Msg.wParam, Msg.lParam) != 0;
-}
-
-bool TApplication::ProcessMessage(MSG& Msg) {
-  if (!PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
-  if (Msg.message == WM_QUIT) {
-    FTerminated = true;
-    return true;
-  }
-  if (!IsKeyMsg(Msg)) {
-    TranslateMessage(&Msg);
-    DispatchMessageW(&Msg);
-  }
-  return true;
-}
-
-void TApplication::ProcessMessages() {
-  MSG msg;
-  while (ProcessMessage(msg)) {
-  }
-}
-
-void TApplication::HandleMessage() {
-  MSG msg;
-  try {
-    if (!ProcessMessage(msg)) WaitMessage();
-  } catch (...) {
-    HandleException(this);
-  }
-}
-
-void TApplication::Run() {
-  if (FMainForm) FMainForm->Show();
-  while (!FTerminated) HandleMessage();
-}
-
-void TApplication::Terminate() { PostQuitMessage(0); }
-
-void TApplication::ShowException(const std::wstring& Message) {
-  HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : Handle();
-  MessageBoxW(owner, Message.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
-}
-
-void TApplication::HandleException(TObject* Sender) {
-  std::wstring text = L"Unknown exception";
-  const std::exception* error = nullptr;
-  std::exception_ptr current = std::current_exception();
-  try {
-    if (current) std::rethrow_exception(current);
-  } catch (const std::exception& e) {
-    error = &e;
-    text = Utf8ToWide(e.what());
-    if (FHandlingException) return;
-    FHandlingException = true;
-    try {
-      if (OnException)
-        OnException(Sender, error, text);
-      else
-        ShowException(text);
-    } catch (...) {
-    }
-    FHandlingException = false;
-    return;
-  } catch (...) {
-  }
-  if (FHandlingException) return;
-  FHandlingException = true;
-  try {
-    if (OnException)
-      OnException(Sender, nullptr, text);
-    else
-      ShowException(text);
-  } catch (...) {
-  }
-  FHandlingException = false;
 }
 
 int ShowMessageBox(const std::wstring& Caption, const std::wstring& Text, int Kind) {

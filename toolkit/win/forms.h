@@ -1,4 +1,5 @@
-// Forms, the application object, utility windows and the modal message box.
+// Forms: top-level windows with a border style, position, active control,
+// modal loop and the show path, and the modal message box.
 #pragma once
 
 #include "toolkit/win/controls.h"
@@ -16,22 +17,6 @@ enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
-// A hidden window whose procedure is a method object (timers and other
-// message receivers that need no visible window).
-class TUtilWindow {
-public:
-  explicit TUtilWindow(TWndMethod Method);
-  ~TUtilWindow();
-  TUtilWindow(const TUtilWindow&) = delete;
-  TUtilWindow& operator=(const TUtilWindow&) = delete;
-  HWND Handle() const { return FHandle; }
-
-private:
-  static LRESULT CALLBACK WndProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);
-  TWndMethod FMethod;
-  HWND FHandle = nullptr;
-};
-
 class TCustomForm : public TWinControl {
 public:
   explicit TCustomForm(TComponent* AOwner);
@@ -48,6 +33,9 @@ public:
   void SetPosition(TPosition Value) { FPosition = Value; }
   TRect ClientRect() override;
   void SetClientSize(int AWidth, int AHeight) override;
+  // True from the moment the form starts being shown until it starts being
+  // hidden: during CM_SHOWINGCHANGED it already holds the new state.
+  bool Showing() const override { return FShowing; }
 
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Value);
@@ -66,6 +54,7 @@ public:
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
   TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
   TNotifyEvent OnPaint;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
@@ -73,17 +62,20 @@ public:
 protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
-  void Dispatch(TMessage& Message) override;
   void PaintWindow(HDC DC) override;
   virtual void DoCreate();
   virtual void DoClose(TCloseAction& Action);
+  virtual void DoShow();
+  virtual void DoHide();
   virtual bool CloseQuery();
+  // Sends CM_SHOWINGCHANGED when Showing must change to follow Visible.
+  void UpdateShowing();
 
-  void WMClose(TMessage& Message);
-  void WMGetMinMaxInfo(TMessage& Message);
-  void CMVisibleChangedForm(TMessage& Message);
-  void CMDialogKey(TMessage& Message);
-  void CMRelease(TMessage& Message);
+  void WMClose(TWMBase& Message) override;
+  void CMVisibleChanged(TCMVisibleChanged& Message) override;
+  void CMShowingChanged(TWMBase& Message) override;
+  void CMDialogKey(TWMKey& Message) override;
+  void CMRelease(TWMBase& Message) override;
 
   std::unique_ptr<TCanvas> FCanvas;
   TFormBorderStyle FBorderStyle = bsSizeable;
@@ -93,6 +85,7 @@ protected:
   bool FModal = false;
   bool FConstructed = false;
   bool FShownOnce = false;
+  bool FShowing = false;
   // The client size asked for before the window existed.
   int FClientWidth = 0, FClientHeight = 0;
 
@@ -105,68 +98,8 @@ public:
   using TCustomForm::TCustomForm;
 };
 
-class TApplication : public TComponent {
-public:
-  TApplication();
-  ~TApplication() override;
-
-  // Resolves system colours through GetSysColor, loads the common controls
-  // and creates the hidden application window.
-  void Initialize();
-  // Creates a form owned by the application; the first one becomes MainForm.
-  template <class T> void CreateForm(T*& Reference) {
-    auto* form = new T(this);
-    Reference = form;
-    if (!FMainForm) FMainForm = form;
-    form->AfterConstruction();
-  }
-  // Shows the main form and dispatches messages until it closes.
-  void Run();
-  // Dispatches every waiting message and returns; may be called from handlers.
-  void ProcessMessages();
-  // Waits for one message and dispatches it.
-  void HandleMessage();
-  void Terminate();
-  bool Terminated() const { return FTerminated; }
-
-  TCustomForm* MainForm() const { return FMainForm; }
-  HWND Handle() const { return FHandle ? FHandle->Handle() : nullptr; }
-  const std::wstring& Title() const { return FTitle; }
-  void SetTitle(const std::wstring& Value);
-  bool MainFormOnTaskBar() const { return FMainFormOnTaskBar; }
-  void SetMainFormOnTaskBar(bool Value) { FMainFormOnTaskBar = Value; }
-
-  // Hooks see the application window's messages first; returning true means handled.
-  using TWindowHook = std::function<bool(TMessage& Message)>;
-  // Returns an id for UnhookMainWindow.
-  int HookMainWindow(TWindowHook Hook);
-  void UnhookMainWindow(int Id);
-
-  // Called for exceptions that reach a window procedure or the message loop.
-  void HandleException(TObject* Sender);
-  // Replaces the default report (a message box with the exception's text).
-  std::function<void(TObject* Sender, const std::exception* E, const std::wstring& Message)> OnException;
-  void ShowException(const std::wstring& Message);
-
-protected:
-  void Notification(TComponent* AComponent, TOperation Operation) override;
-
-private:
-  void WndProc(TMessage& Message);
-  bool ProcessMessage(MSG& Msg);
-  bool IsKeyMsg(MSG& Msg);
-
-  std::unique_ptr<TUtilWindow> FHandle;
-  TCustomForm* FMainForm = nullptr;
-  std::wstring FTitle;
-  bool FMainFormOnTaskBar = false;
-  bool FTerminated = false;
-  bool FHandlingException = false;
-  std::vector<std::pair<int, TWindowHook>> FHooks;
-  int FNextHookId = 1;
-};
-
-extern TApplication* Application;
+// The form that holds Control (nullptr when none).
+TCustomForm* GetParentForm(TControl* Control);
 
 // Icon kinds of the message box: 0 none, 1 information, 2 error, 3 success, 4 question.
 // Shows a modal box with an OK button (owned by the main form, else the

@@ -7,9 +7,31 @@ EWin32Error::EWin32Error(const char* Call)
 
 TMemoryDC::TMemoryDC(HDC Compatible) : FDC(CreateCompatibleDC(Compatible)) {
   Win32Check(FDC != nullptr, "CreateCompatibleDC");
+  CountLive(lkDC, 1);
 }
 
-TWindowDC::TWindowDC(HWND Window) : FWindow(Window), FDC(GetDC(Window)) { Win32Check(FDC != nullptr, "GetDC"); }
+TWindowDC::TWindowDC(HWND Window) : FWindow(Window), FDC(GetDC(Window)) {
+  Win32Check(FDC != nullptr, "GetDC");
+  CountLive(lkDC, 1);
+}
+
+TPaintDC::TPaintDC(HWND Window) : FWindow(Window), FDC(BeginPaint(Window, &FPaint)) {
+  Win32Check(FDC != nullptr, "BeginPaint");
+  CountLive(lkDC, 1);
+}
+
+TCanvasBinding::TCanvasBinding(TCanvas& Canvas, HDC DC, const TFont* Font) : FCanvas(Canvas) {
+  FCanvas.Lock();
+  FOld = FCanvas.HandleAllocated() ? FCanvas.Handle() : nullptr;
+  FCanvas.SetHandle(DC);
+  // Assign does not fail once the canvas holds the DC: it only copies fields.
+  if (Font) FCanvas.Font().Assign(const_cast<TFont*>(Font));
+}
+
+TCanvasBinding::~TCanvasBinding() {
+  FCanvas.SetHandle(FOld);
+  FCanvas.Unlock();
+}
 
 uint32_t Win32SysColor(int Index) { return GetSysColor(Index); }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "toolkit/core/classes.h"
+#include "toolkit/win/live_counts.h"
 #include "toolkit/win/winapi.h"
 
 #include <memory>
@@ -30,7 +31,9 @@ inline void Win32Check(bool Ok, const char* Call) {
 template <class H> class TGdiObject {
 public:
   TGdiObject() = default;
-  explicit TGdiObject(H Handle) : FHandle(Handle) {}
+  explicit TGdiObject(H Handle) : FHandle(Handle) {
+    if (FHandle) CountLive(lkGdiObject, 1);
+  }
   ~TGdiObject() { Reset(); }
   TGdiObject(TGdiObject&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
   TGdiObject& operator=(TGdiObject&& Other) noexcept {
@@ -45,10 +48,19 @@ public:
 
   H Get() const { return FHandle; }
   explicit operator bool() const { return FHandle != nullptr; }
-  H Release() { return std::exchange(FHandle, nullptr); }
+  // Gives the handle away: the caller deletes it.
+  H Release() {
+    if (FHandle) CountLive(lkGdiObject, -1);
+    return std::exchange(FHandle, nullptr);
+  }
   void Reset(H Handle = nullptr) {
-    if (FHandle) DeleteObject(FHandle);
+    if (Handle == FHandle) return;
+    if (FHandle) {
+      DeleteObject(FHandle);
+      CountLive(lkGdiObject, -1);
+    }
     FHandle = Handle;
+    if (FHandle) CountLive(lkGdiObject, 1);
   }
 
 private:
@@ -65,7 +77,10 @@ using TGdiRegion = TGdiObject<HRGN>;
 class TMemoryDC {
 public:
   explicit TMemoryDC(HDC Compatible);
-  ~TMemoryDC() { DeleteDC(FDC); }
+  ~TMemoryDC() {
+    DeleteDC(FDC);
+    CountLive(lkDC, -1);
+  }
   TMemoryDC(const TMemoryDC&) = delete;
   TMemoryDC& operator=(const TMemoryDC&) = delete;
   HDC Get() const { return FDC; }
@@ -78,13 +93,36 @@ private:
 class TWindowDC {
 public:
   explicit TWindowDC(HWND Window);
-  ~TWindowDC() { ReleaseDC(FWindow, FDC); }
+  ~TWindowDC() {
+    ReleaseDC(FWindow, FDC);
+    CountLive(lkDC, -1);
+  }
   TWindowDC(const TWindowDC&) = delete;
   TWindowDC& operator=(const TWindowDC&) = delete;
   HDC Get() const { return FDC; }
 
 private:
   HWND FWindow;
+  HDC FDC;
+};
+
+// BeginPaint now, EndPaint at the end of the scope.
+class TPaintDC {
+public:
+  explicit TPaintDC(HWND Window);
+  ~TPaintDC() {
+    EndPaint(FWindow, &FPaint);
+    CountLive(lkDC, -1);
+  }
+  TPaintDC(const TPaintDC&) = delete;
+  TPaintDC& operator=(const TPaintDC&) = delete;
+  HDC Get() const { return FDC; }
+  const PAINTSTRUCT& Info() const { return FPaint; }
+  TRect PaintRect() const { return ToTRect(FPaint.rcPaint); }
+
+private:
+  HWND FWindow;
+  PAINTSTRUCT FPaint{};
   HDC FDC;
 };
 
@@ -285,6 +323,21 @@ private:
   TPoint FPenPos{0, 0};
   std::recursive_mutex FLock;
   int FLockCount = 0;
+};
+
+// Binds a canvas to a DC for the lifetime of this object: locks the canvas,
+// attaches the DC and takes the given font; detaches and unlocks at the end.
+class TCanvasBinding {
+public:
+  TCanvasBinding(TCanvas& Canvas, HDC DC, const TFont* Font = nullptr);
+  ~TCanvasBinding();
+  TCanvasBinding(const TCanvasBinding&) = delete;
+  TCanvasBinding& operator=(const TCanvasBinding&) = delete;
+  TCanvas& Canvas() const { return FCanvas; }
+
+private:
+  TCanvas& FCanvas;
+  HDC FOld;
 };
 
 // The system colour resolver for ColorToRGB in the Windows build.

@@ -99,13 +99,8 @@ void TGroupBox::CreateParams(TCreateParams& Params) {
 }
 
 void TGroupBox::AdjustClientRect(TRect& Rect) {
-  Canvas().Lock();
   TWindowDC screen(nullptr);
-  Canvas().SetHandle(screen.Get());
-  Canvas().Font().Assign(FFont.get());
-  const int h = Canvas().TextHeight(L"0");
-  Canvas().SetHandle(nullptr);
-  Canvas().Unlock();
+  const int h = TCanvasBinding(Canvas(), screen.Get(), FFont.get()).Canvas().TextHeight(L"0");
   Rect.Left += 2;
   Rect.Top += h + 2;
   Rect.Right -= 2;
@@ -148,15 +143,25 @@ void TLabel::SetAutoSize(bool Value) {
   AdjustBounds();
 }
 
+// A transparent label lets its parent show through: it is opaque only when it fills its area.
 void TLabel::SetTransparent(bool Value) {
   if (Value == FTransparent) return;
   FTransparent = Value;
+  if (Value)
+    FControlStyle &= ~csOpaque;
+  else
+    FControlStyle |= csOpaque;
   Invalidate();
 }
 
-void TLabel::Dispatch(TMessage& Message) {
-  TGraphicControl::Dispatch(Message);
-  if (Message.Msg == CM_TEXTCHANGED || Message.Msg == CM_FONTCHANGED) AdjustBounds();
+void TLabel::CMTextChanged(TWMBase& Message) {
+  TGraphicControl::CMTextChanged(Message);
+  AdjustBounds();
+}
+
+void TLabel::CMFontChanged(TWMBase& Message) {
+  TGraphicControl::CMFontChanged(Message);
+  AdjustBounds();
 }
 
 void TLabel::Loaded() {
@@ -167,12 +172,7 @@ void TLabel::Loaded() {
 void TLabel::AdjustBounds() {
   if (!FAutoSize || ComponentState().Contains(csLoading)) return;
   TWindowDC screen(nullptr);
-  Canvas().Lock();
-  Canvas().SetHandle(screen.Get());
-  Canvas().Font().Assign(FFont.get());
-  const SIZE extent = Canvas().TextExtent(FText.empty() ? std::wstring(L" ") : FText);
-  Canvas().SetHandle(nullptr);
-  Canvas().Unlock();
+  const SIZE extent = TCanvasBinding(Canvas(), screen.Get(), FFont.get()).Canvas().TextExtent(FText.empty() ? std::wstring(L" ") : FText);
   SetBounds(FLeft, FTop, FText.empty() ? FWidth : extent.cx, extent.cy);
 }
 
@@ -207,27 +207,25 @@ void TButton::CreateParams(TCreateParams& Params) {
   Params.BaseClassName = L"BUTTON";
 }
 
-void TButton::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_COMMAND) {
-    if (HIWORD(Message.WParam) == BN_CLICKED) Click();
+void TButton::CNCommand(TWMCommand& Message) {
+  if (Message.NotifyCode == BN_CLICKED) Click();
+}
+
+// Enter presses the default button, Esc the cancel button.
+void TButton::CMDialogKey(TWMKey& Message) {
+  if ((Message.CharCode == VK_RETURN && FDefault) || (Message.CharCode == VK_ESCAPE && FCancel)) {
+    if (FEnabled && Showing()) {
+      Click();
+      Message.Result = 1;
+    }
     return;
   }
-  if (Message.Msg == CM_DIALOGKEY) {
-    // Enter presses the default button, Esc the cancel button.
-    if ((Message.WParam == VK_RETURN && FDefault) || (Message.WParam == VK_ESCAPE && FCancel)) {
-      if (FEnabled && Showing()) {
-        Click();
-        Message.Result = 1;
-      }
-      return;
-    }
-  }
-  TWinControl::Dispatch(Message);
+  TWinControl::CMDialogKey(Message);
 }
 
 void TButton::Click() {
   if (FModalResult != mrNone)
-    if (TCustomForm* form = GetParentForm()) form->SetModalResult(FModalResult);
+    if (TCustomForm* form = GetParentForm(this)) form->SetModalResult(FModalResult);
   TWinControl::Click();
 }
 
@@ -384,70 +382,20 @@ void TComboBox::SetTextBuf(const std::wstring& Value) {
   SetWindowTextW(FHandle, Value.c_str());
 }
 
-void TComboBox::Dispatch(TMessage& Message) {
-  if (Message.Msg == CN_COMMAND) {
-    switch (HIWORD(Message.WParam)) {
-      case CBN_SELCHANGE:
-        // The edit shows the new item only after this notification: put it there first.
-        if (const int i = ItemIndex(); i >= 0) SetWindowTextW(FHandle, FItems->Strings(i).c_str());
-        if (OnSelect) OnSelect(this);
-        if (OnChange) OnChange(this);
-        Perform(CM_TEXTCHANGED);
-        break;
-      case CBN_EDITCHANGE:
-        if (OnChange) OnChange(this);
-        Perform(CM_TEXTCHANGED);
-        break;
-      default:
-        break;
-    }
-    return;
+void TComboBox::CNCommand(TWMCommand& Message) {
+  switch (Message.NotifyCode) {
+    case CBN_SELCHANGE:
+      // The edit shows the new item only after this notification: put it there first.
+      if (const int i = ItemIndex(); i >= 0) SetWindowTextW(FHandle, FItems->Strings(i).c_str());
+      if (OnSelect) OnSelect(this);
+      if (OnChange) OnChange(this);
+      Perform(CM_TEXTCHANGED);
+      break;
+    case CBN_EDITCHANGE:
+      if (OnChange) OnChange(this);
+      Perform(CM_TEXTCHANGED);
+      break;
+    default:
+      break;
   }
-  TWinControl::Dispatch(Message);
-}
-
-// ---- TTimer -------------------------------------------------------------------------------
-
-TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {
-  FWindow = std::make_unique<TUtilWindow>([this](TMessage& Message) { WndProc(Message); });
-}
-
-TTimer::~TTimer() {
-  FEnabled = false;
-  UpdateTimer();
-}
-
-void TTimer::SetEnabled(bool Value) {
-  if (Value == FEnabled) return;
-  FEnabled = Value;
-  UpdateTimer();
-}
-
-void TTimer::SetInterval(unsigned Value) {
-  if (Value == FInterval) return;
-  FInterval = Value;
-  UpdateTimer();
-}
-
-void TTimer::SetOnTimer(TNotifyEvent Value) {
-  FOnTimer = std::move(Value);
-  UpdateTimer();
-}
-
-void TTimer::UpdateTimer() {
-  KillTimer(FWindow->Handle(), 1);
-  if (FEnabled && FInterval != 0 && FOnTimer)
-    Win32Check(SetTimer(FWindow->Handle(), 1, FInterval, nullptr) != 0, "SetTimer");
-}
-
-void TTimer::Timer() {
-  if (FOnTimer) FOnTimer(this);
-}
-
-void TTimer::WndProc(TMessage& Message) {
-  if (Message.Msg == WM_TIMER) {
-    Timer();
-    return;
-  }
-  Message.Result = DefWindowProcW(FWindow->Handle(), Message.Msg, Message.WParam, Message.LParam);
 }

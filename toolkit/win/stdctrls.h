@@ -1,8 +1,10 @@
-// Everyday controls: paint box, panel, group box, label, push button, combo
-// box, and the message-based timer.
+// Everyday controls: paint box, panel, group box, label, push button and
+// combo box. The application, forms and timers come with them.
 #pragma once
 
+#include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
+#include "toolkit/win/timers.h"
 
 #include <memory>
 
@@ -64,7 +66,8 @@ public:
 
 protected:
   void Paint() override;
-  void Dispatch(TMessage& Message) override;
+  void CMTextChanged(TWMBase& Message) override;
+  void CMFontChanged(TWMBase& Message) override;
   void Loaded() override;
   void AdjustBounds();
 
@@ -86,7 +89,8 @@ public:
 
 protected:
   void CreateParams(TCreateParams& Params) override;
-  void Dispatch(TMessage& Message) override;
+  void CNCommand(TWMCommand& Message) override;
+  void CMDialogKey(TWMKey& Message) override;
   void Click() override;
 
 private:
@@ -120,7 +124,7 @@ protected:
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
   void DestroyWnd() override;
-  void Dispatch(TMessage& Message) override;
+  void CNCommand(TWMCommand& Message) override;
   void SetTextBuf(const std::wstring& Value) override;
 
 private:
@@ -130,29 +134,4 @@ private:
   int FItemIndex = -1;
   TComboBoxStyle FStyle = csDropDown;
   int FDropDownCount = 8;
-};
-
-// Fires OnTimer every Interval milliseconds while Enabled, through WM_TIMER on
-// its own utility window.
-class TTimer : public TComponent {
-public:
-  explicit TTimer(TComponent* AOwner);
-  ~TTimer() override;
-  bool Enabled() const { return FEnabled; }
-  void SetEnabled(bool Value);
-  unsigned Interval() const { return FInterval; }
-  void SetInterval(unsigned Value);
-  void SetOnTimer(TNotifyEvent Value);
-  const TNotifyEvent& OnTimer() const { return FOnTimer; }
-
-protected:
-  virtual void Timer();
-
-private:
-  void UpdateTimer();
-  void WndProc(TMessage& Message);
-  std::unique_ptr<TUtilWindow> FWindow;
-  bool FEnabled = true;
-  unsigned FInterval = 1000;
-  TNotifyEvent FOnTimer;
 };

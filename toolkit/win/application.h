@@ -1,0 +1,76 @@
+// The application object: the hidden application window and its hooks, the
+// forms it creates, the message loop, and where exceptions end up.
+#pragma once
+
+#include "toolkit/win/forms.h"
+#include "toolkit/win/utilwindow.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class TApplication : public TComponent, public TControlHost {
+public:
+  TApplication();
+  ~TApplication() override;
+
+  // Resolves system colours through GetSysColor, loads the common controls
+  // and creates the hidden application window.
+  void Initialize();
+  // Creates a form owned by the application; the first one becomes MainForm.
+  template <class T> void CreateForm(T*& Reference) {
+    auto* form = new T(this);
+    Reference = form;
+    if (!FMainForm) FMainForm = form;
+    form->AfterConstruction();
+  }
+  // Shows the main form and dispatches messages until it closes.
+  void Run();
+  // Dispatches every waiting message and returns; may be called from handlers.
+  void ProcessMessages();
+  // Waits for one message and dispatches it.
+  void HandleMessage();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+
+  TCustomForm* MainForm() const { return FMainForm; }
+  HWND Handle() const { return FHandle ? FHandle->Handle() : nullptr; }
+  const std::wstring& Title() const { return FTitle; }
+  void SetTitle(const std::wstring& Value);
+  bool MainFormOnTaskBar() const { return FMainFormOnTaskBar; }
+  void SetMainFormOnTaskBar(bool Value) { FMainFormOnTaskBar = Value; }
+
+  // Hooks see the application window's messages first; returning true means handled.
+  using TWindowHook = std::function<bool(TMessage& Message)>;
+  // Returns an id for UnhookMainWindow.
+  int HookMainWindow(TWindowHook Hook);
+  void UnhookMainWindow(int Id);
+
+  // Called for exceptions that reach a window procedure or the message loop.
+  void HandleException(TObject* Sender) override;
+  // Replaces the default report (a message box with the exception's text).
+  std::function<void(TObject* Sender, const std::exception* E, const std::wstring& Message)> OnException;
+  void ShowException(const std::wstring& Message);
+
+  void ControlFocused(TWinControl* Control) override;
+
+protected:
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void WndProc(TMessage& Message);
+  bool ProcessMessage(MSG& Msg);
+  bool IsKeyMsg(MSG& Msg);
+  void Report(TObject* Sender, const std::exception* E, const std::wstring& Text);
+
+  std::unique_ptr<TUtilWindow> FHandle;
+  TCustomForm* FMainForm = nullptr;
+  std::wstring FTitle;
+  bool FMainFormOnTaskBar = false;
+  bool FTerminated = false;
+  bool FHandlingException = false;
+  std::vector<std::pair<int, TWindowHook>> FHooks;
+  int FNextHookId = 1;
+};
+
+extern TApplication* Application;
