@@ -1,4 +1,4 @@
-#include "toolkit/win/stdctrls.h"
+#include "toolkit/win/tests/toolkit_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,59 +9,6 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-namespace {
-
-// A 32-bit top-down DIB with its own DC, for painting tests.
-class TTestDib {
-public:
-  TTestDib(int Width, int Height) : FWidth(Width), FDC(nullptr) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = Width;
-    bi.bmiHeader.biHeight = -Height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    FBitmap.Reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&FBits), nullptr, 0));
-    FDC = CreateCompatibleDC(nullptr);
-    FOld = SelectObject(FDC, FBitmap.Get());
-  }
-  ~TTestDib() {
-    SelectObject(FDC, FOld);
-    DeleteDC(FDC);
-  }
-  HDC DC() const { return FDC; }
-  // 0x00RRGGBB as COLORREF order (0x00BBGGRR) for comparison with TColor.
-  uint32_t Pixel(int X, int Y) const {
-    GdiFlush();
-    const uint32_t p = FBits[Y * FWidth + X];
-    return ((p & 0xFF) << 16) | (p & 0xFF00) | ((p >> 16) & 0xFF);
-  }
-
-private:
-  int FWidth;
-  HDC FDC;
-  HGDIOBJ FOld = nullptr;
-  TGdiBitmap FBitmap;
-  uint32_t* FBits = nullptr;
-};
-
-class ToolkitWin : public ::testing::Test {
-protected:
-  static void SetUpTestSuite() { Application->Initialize(); }
-  void SetUp() override {
-    Form = std::make_unique<TForm>(nullptr);
-    Form->SetClientSize(300, 200);
-    Form->AfterConstruction();
-  }
-  void TearDown() override {
-    Form.reset();
-    Application->OnException = nullptr;
-  }
-  std::unique_ptr<TForm> Form;
-};
-
-}  // namespace
 
 TEST_F(ToolkitWin, WindowProcHooksChainAndRestoreInReverseOrder) {
   auto* panel = new TPanel(Form.get());
