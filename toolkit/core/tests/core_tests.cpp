@@ -1,4 +1,5 @@
 #include "toolkit/core/classes.h"
+#include "toolkit/core/scope.h"
 #include "toolkit/core/streams.h"
 
 #include <gtest/gtest.h>
@@ -52,4 +53,58 @@ TEST(Streams, FileStreamRoundTripAndOpenErrors) {
   EXPECT_EQ(m.ReadValue<int32_t>(), -5);
   std::filesystem::remove(path);
   EXPECT_THROW(TFileStream(path, TFileMode::fmOpenRead), EFOpenError);
+}
+
+namespace {
+
+// Counts its update brackets; EndUpdate can be told to fail.
+struct TBracketed {
+  int Depth = 0;
+  int Ends = 0;
+  bool FailEnd = false;
+  void BeginUpdate() { ++Depth; }
+  void EndUpdate() {
+    --Depth;
+    ++Ends;
+    if (FailEnd) throw EInvalidOperation("end failed");
+  }
+};
+
+}  // namespace
+
+TEST(Scope, ExitRunsOnceUnlessDismissedAlsoWhenUnwinding) {
+  int runs = 0;
+  { TScopeExit exit([&] { ++runs; }); }
+  EXPECT_EQ(runs, 1);
+  {
+    TScopeExit exit([&] { ++runs; });
+    exit.Dismiss();
+  }
+  EXPECT_EQ(runs, 1);
+  EXPECT_THROW(
+      {
+        TScopeExit exit([&] { ++runs; });
+        throw EInvalidOperation("x");
+      },
+      EInvalidOperation);
+  EXPECT_EQ(runs, 2);
+}
+
+TEST(Scope, UpdateBracketEndsOnEveryPathAndKeepsTheFirstError) {
+  TBracketed b;
+  { TUpdateScope update(b); EXPECT_EQ(b.Depth, 1); }
+  EXPECT_EQ(b.Depth, 0);
+  // A failing body still ends the bracket; the body's error is the one reported.
+  b.FailEnd = true;
+  try {
+    TUpdateScope update(b);
+    throw EReadError("body failed");
+  } catch (const EReadError& e) {
+    EXPECT_STREQ(e.what(), "body failed");
+  }
+  EXPECT_EQ(b.Depth, 0);
+  EXPECT_EQ(b.Ends, 2);
+  // Without another error, a failing end is reported.
+  EXPECT_THROW({ TUpdateScope update(b); }, EInvalidOperation);
+  EXPECT_EQ(b.Depth, 0);
 }
