@@ -154,15 +154,10 @@ enum TOperation { opInsert, opRemove };
 enum TComponentStateFlag : uint32_t {
   csLoading = 1u << 0,
   csReading = 1u << 1,
-  csWriting = 1u << 2,
   csDestroying = 1u << 3,
   // Exists because controls test it; no designer ever sets it.
   csDesigning = 1u << 4,
-  csAncestor = 1u << 5,
-  csUpdating = 1u << 6,
-  csFixups = 1u << 7,
   csFreeNotification = 1u << 8,
-  csInline = 1u << 9,
 };
 
 // A set of TComponentStateFlag.

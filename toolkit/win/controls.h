@@ -31,7 +31,6 @@ enum TControlStyleFlag : uint32_t {
   csAcceptsControls = 1u << 0,
   csCaptureMouse = 1u << 1,
   csClickEvents = 1u << 2,
-  csFramed = 1u << 3,
   csSetCaption = 1u << 4,
   // The control fills its whole area: its parent paints nothing beneath it
   // and invalidating it erases nothing.
