@@ -21,30 +21,6 @@
 #include "toolkit/win/graphics.h"
 #include "toolkit/win/winapi.h"
 
-// ---- Handle ownership ---------------------------------------------------------
-
-// Owns a memory DC (possibly none) and deletes it. Unlike the toolkit's
-// TMemoryDC, creation is the caller's, so a failure can carry its own message.
-class TOwnedDC {
-public:
-  TOwnedDC() = default;
-  explicit TOwnedDC(HDC DC) : FDC(DC) {}
-  ~TOwnedDC() { Reset(); }
-  TOwnedDC(const TOwnedDC&) = delete;
-  TOwnedDC& operator=(const TOwnedDC&) = delete;
-
-  HDC Get() const { return FDC; }
-  explicit operator bool() const { return FDC != nullptr; }
-  HDC Release() { return std::exchange(FDC, nullptr); }
-  void Reset(HDC DC = nullptr) {
-    if (FDC) DeleteDC(FDC);
-    FDC = DC;
-  }
-
-private:
-  HDC FDC = nullptr;
-};
-
 // ---- Backend interfaces -----------------------------------------------------------
 
 // Glyph outlines as closed polygons (flattened Bezier curves), in pixels.

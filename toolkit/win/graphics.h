@@ -89,6 +89,39 @@ private:
   HDC FDC;
 };
 
+// Owns a DC the caller created (possibly none) and deletes it. Unlike
+// TMemoryDC, creation is the caller's, so a failure can carry its own message.
+class TOwnedDC {
+public:
+  TOwnedDC() = default;
+  explicit TOwnedDC(HDC DC) : FDC(DC) {
+    if (FDC) CountLive(lkDC, 1);
+  }
+  ~TOwnedDC() { Reset(); }
+  TOwnedDC(const TOwnedDC&) = delete;
+  TOwnedDC& operator=(const TOwnedDC&) = delete;
+
+  HDC Get() const { return FDC; }
+  explicit operator bool() const { return FDC != nullptr; }
+  // Gives the DC away: the caller deletes it.
+  HDC Release() {
+    if (FDC) CountLive(lkDC, -1);
+    return std::exchange(FDC, nullptr);
+  }
+  void Reset(HDC DC = nullptr) {
+    if (DC == FDC) return;
+    if (FDC) {
+      DeleteDC(FDC);
+      CountLive(lkDC, -1);
+    }
+    FDC = DC;
+    if (FDC) CountLive(lkDC, 1);
+  }
+
+private:
+  HDC FDC = nullptr;
+};
+
 // A window's DC borrowed with GetDC and given back with ReleaseDC.
 class TWindowDC {
 public:
