@@ -96,7 +96,7 @@ int AppendItem(TVelSkinImageList* List, const TCustomBitmap32* Image, const std:
   try {
     item->SetResID(ResID);
     item->SetDescription(Description);
-    if (Image) item->Bitmap()->Assign(const_cast<TCustomBitmap32*>(Image));
+    if (Image) item->SetBitmap(Image);
   } catch (...) {
     delete item;
     throw;
@@ -382,7 +382,7 @@ int TVelSkinResManager::AddRes(const std::filesystem::path& ImageFileName, const
 int TVelSkinResManager::ReplaceRes(const std::wstring& DestResID, const TCustomBitmap32* Image) {
   const int index = IndexOfRes(DestResID);
   if (index >= 0) {
-    FImageList->SetBitmap(index, dynamic_cast<const TBitmap32*>(Image));
+    FImageList->SetBitmap(index, Image);
     Changed();
   }
   return 0;

@@ -252,3 +252,28 @@ TEST_F(ManagerTest, DpiVariantsAreDerivedOnceWhenEnabled) {
   // The shared source keeps its own resampler.
   EXPECT_EQ(Manager->GetImageByName(L"VelSkinButton")->ResamplerClassName(), "TNearestResampler");
 }
+
+TEST_F(ManagerTest, ReplaceResCopiesAnyBitmapAsAddResDoes) {
+  TCustomBitmap32 plain;  // not a TBitmap32
+  plain.SetSize(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) plain.SetPixel(x, y, 0x80102030u + TColor32(x * 16 + y));
+  plain.SetDrawMode(dmBlend);
+
+  TVelSkinImage* button = Manager->GetImageByName(L"VelSkinButton");
+  EXPECT_EQ(Manager->ReplaceRes(L"VelSkinButton", &plain), 0);
+  const int added = Manager->AddRes(&plain, L"Added", L"");
+  plain.Clear(0);  // both hold copies
+  for (const TBitmap32* copy : {static_cast<TBitmap32*>(button), List.Bitmap(added)}) {
+    ASSERT_EQ(copy->Width(), 3);
+    ASSERT_EQ(copy->Height(), 2);
+    EXPECT_EQ(copy->Pixel(0, 0), 0x80102030u);
+    EXPECT_EQ(copy->Pixel(2, 1), 0x80102051u);
+    EXPECT_EQ(copy->DrawMode(), dmBlend);
+  }
+  EXPECT_EQ(Manager->GetImageByName(L"VelSkinButton"), button);  // replaced in place
+
+  // No image at all still empties the item.
+  Manager->ReplaceRes(L"VelSkinButton", nullptr);
+  EXPECT_TRUE(button->Empty());
+}
