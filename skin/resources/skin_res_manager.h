@@ -148,7 +148,8 @@ public:
   void Reload();
 
   // Loads an image file into Image by the extension rule: a PNG that carries
-  // transparency gets blend drawing, an opaque PNG opaque drawing.
+  // transparency gets blend drawing, an opaque PNG opaque drawing. A BMP's
+  // stated size is checked before it is decoded.
   void LoadImageFile(const std::filesystem::path& FileName, TVelSkinImage& Image);
 
 protected:
