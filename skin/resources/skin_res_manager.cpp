@@ -135,6 +135,17 @@ void CheckBmpHeader(const std::vector<uint8_t>& Bytes) {
   }
 }
 
+// The fourth byte of a 32-bit BMP pixel is mostly reserved and left 0. An
+// image whose alpha is 0 everywhere is therefore taken as opaque; as soon as
+// one pixel has some alpha, the channel is kept as it is.
+void OpaqueWhenAlphaUnused(TCustomBitmap32& Image) {
+  if (Image.Empty()) return;
+  const TColor32* p = Image.Bits();
+  for (size_t i = 0, n = size_t(Image.Width()) * size_t(Image.Height()); i < n; ++i)
+    if (AlphaOf(p[i]) != 0) return;
+  Image.ResetAlpha();
+}
+
 // Copies pixels (and, for a PNG, the draw mode that says whether it is
 // transparent) of a freshly loaded image into an existing bitmap.
 void TakeLoadedImage(const TVelSkinImage& Loaded, bool IsPng, TCustomBitmap32& Target) {
@@ -358,6 +369,7 @@ void TVelSkinResManager::LoadGeneric(const std::vector<uint8_t>& Bytes, TVelSkin
     CheckBmpHeader(Bytes);
     TReadOnlyMemoryStream stream(Bytes.data(), int64_t(Bytes.size()));
     Image.LoadFromStream(stream);
+    OpaqueWhenAlphaUnused(Image);
     return;
   }
   TDecodedImage decoded;

@@ -149,7 +149,8 @@ public:
 
   // Loads an image file into Image by the extension rule: a PNG that carries
   // transparency gets blend drawing, an opaque PNG opaque drawing. A BMP's
-  // stated size is checked before it is decoded.
+  // stated size is checked before it is decoded, and a BMP whose alpha is 0
+  // in every pixel loads opaque.
   void LoadImageFile(const std::filesystem::path& FileName, TVelSkinImage& Image);
 
 protected:

@@ -311,6 +311,32 @@ TEST_F(ManagerTest, BmpSizesAreReadByTheirHeaderKind) {
   }
 }
 
+TEST_F(ManagerTest, ThirtyTwoBitBmpAlphaIsUsedOnlyWhenAnyPixelHasSome) {
+  using bmptest::MakeBmp;
+  // Bottom-up rows, alpha byte 0 everywhere: opaque, colours as stored.
+  WriteFile("reserved.bmp",
+            MakeBmp(40, 2, 2, 32, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0}));
+  TVelSkinImage* opaque = Manager->GetImageByName(L"reserved.bmp");
+  ASSERT_NE(opaque, nullptr);
+  EXPECT_EQ(opaque->Pixel(0, 1), 0xFF030201u);
+  EXPECT_EQ(opaque->Pixel(1, 1), 0xFF060504u);
+  EXPECT_EQ(opaque->Pixel(0, 0), 0xFF090807u);
+  EXPECT_EQ(opaque->Pixel(1, 0), 0xFF0C0B0Au);
+
+  // One pixel with alpha: the channel is real, zeros included.
+  WriteFile("alpha.bmp", MakeBmp(40, 2, 1, 32, {1, 2, 3, 0, 4, 5, 6, 1}));
+  TVelSkinImage* alpha = Manager->GetImageByName(L"alpha.bmp");
+  ASSERT_NE(alpha, nullptr);
+  EXPECT_EQ(alpha->Pixel(0, 0), 0x00030201u);
+  EXPECT_EQ(alpha->Pixel(1, 0), 0x01060504u);
+
+  // Added and replaced items are loaded the same way.
+  const int index = Manager->AddRes(fs::path("reserved.bmp"), L"Added", L"");
+  EXPECT_EQ(List.Bitmap(index)->Pixel(1, 0), 0xFF0C0B0Au);
+  Manager->ReplaceRes(L"Added", fs::path("alpha.bmp"), L"", L"");
+  EXPECT_EQ(List.Bitmap(index)->Pixel(0, 0), 0x00030201u);
+}
+
 TEST_F(ManagerTest, ReplaceResCopiesAnyBitmapAsAddResDoes) {
   TCustomBitmap32 plain;  // not a TBitmap32
   plain.SetSize(3, 2);

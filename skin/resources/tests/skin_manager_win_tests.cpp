@@ -134,6 +134,23 @@ TEST_F(WinManagerTest, CoreHeaderBitmapsThroughTheBitmapLoader) {
   EXPECT_EQ(CachedCount(), 2);
 }
 
+TEST_F(WinManagerTest, BitFieldBmpAlphaIsUsedOnlyWhenAnyPixelHasSome) {
+  // Bit fields go to the bitmap loader rather than the plain reader; the
+  // alpha rule is the same.
+  const std::vector<uint32_t> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  WriteFile("unused.bmp", bmptest::MakeBmp(56, 2, 1, 32, {1, 2, 3, 0, 4, 5, 6, 0}, {}, 3, masks));
+  TVelSkinImage* opaque = Manager->GetImageByName(L"unused.bmp");
+  ASSERT_NE(opaque, nullptr);
+  EXPECT_EQ(opaque->Pixel(0, 0), 0xFF030201u);
+  EXPECT_EQ(opaque->Pixel(1, 0), 0xFF060504u);
+
+  WriteFile("used.bmp", bmptest::MakeBmp(56, 2, 1, 32, {1, 2, 3, 0, 4, 5, 6, 0x80}, {}, 3, masks));
+  TVelSkinImage* alpha = Manager->GetImageByName(L"used.bmp");
+  ASSERT_NE(alpha, nullptr);
+  EXPECT_EQ(alpha->Pixel(0, 0), 0x00030201u);
+  EXPECT_EQ(alpha->Pixel(1, 0), 0x80060504u);
+}
+
 TEST(SkinDrawWin, AlphaFillRectAndGlow) {
   TWindowDC screen(nullptr);
   TMemoryDC dc(screen.Get());
