@@ -11,10 +11,10 @@ TVelSkinBitmapItem::TVelSkinBitmapItem(TCollection* Collection)
 
 TVelSkinBitmapItem::~TVelSkinBitmapItem() = default;
 
-void TVelSkinBitmapItem::SetBitmap(const TBitmap32* Value) {
+void TVelSkinBitmapItem::SetBitmap(const TCustomBitmap32* Value) {
   if (Value == FBitmap.get()) return;
   if (Value)
-    FBitmap->Assign(const_cast<TBitmap32*>(Value));
+    FBitmap->Assign(const_cast<TCustomBitmap32*>(Value));
   else
     FBitmap->SetSize(0, 0);
 }
@@ -56,7 +56,9 @@ void TVelSkinImageList::SetBitmaps(TVelSkinBitmapCollection* Value) {
 
 TBitmap32* TVelSkinImageList::Bitmap(int Index) const { return FBitmaps->Items(Index)->Bitmap(); }
 
-void TVelSkinImageList::SetBitmap(int Index, const TBitmap32* Value) { FBitmaps->Items(Index)->SetBitmap(Value); }
+void TVelSkinImageList::SetBitmap(int Index, const TCustomBitmap32* Value) {
+  FBitmaps->Items(Index)->SetBitmap(Value);
+}
 
 // ---- Stored form --------------------------------------------------------------
 

@@ -20,8 +20,9 @@ public:
   ~TVelSkinBitmapItem() override;
 
   TBitmap32* Bitmap() const { return FBitmap.get(); }
-  // Copies Value's pixels and properties into the item's own bitmap.
-  void SetBitmap(const TBitmap32* Value);
+  // Copies Value's pixels and properties into the item's own bitmap (any
+  // 32-bit bitmap, whatever its backend); nullptr empties it.
+  void SetBitmap(const TCustomBitmap32* Value);
   const std::wstring& ResID() const { return FResID; }
   void SetResID(const std::wstring& Value) { FResID = Value; }
   const std::wstring& Description() const { return FDescription; }
@@ -63,7 +64,7 @@ public:
   void SetBitmaps(TVelSkinBitmapCollection* Value);
   TBitmap32* Bitmap(int Index) const;
   // Copies Value into item Index's bitmap.
-  void SetBitmap(int Index, const TBitmap32* Value);
+  void SetBitmap(int Index, const TCustomBitmap32* Value);
 
 protected:
   std::string ClassName() const override { return "TVelSkinImageList"; }

@@ -96,12 +96,54 @@ int AppendItem(TVelSkinImageList* List, const TCustomBitmap32* Image, const std:
   try {
     item->SetResID(ResID);
     item->SetDescription(Description);
-    if (Image) item->Bitmap()->Assign(const_cast<TCustomBitmap32*>(Image));
+    if (Image) item->SetBitmap(Image);
   } catch (...) {
     delete item;
     throw;
   }
   return item->Index();
+}
+
+uint32_t LittleEndianAt(const std::vector<uint8_t>& Bytes, size_t Offset, int Count) {
+  uint32_t v = 0;
+  for (int i = Count - 1; i >= 0; --i) v = (v << 8) | Bytes[Offset + size_t(i)];
+  return v;
+}
+
+[[noreturn]] void InvalidBmp(const char* Why) { throw EImageDecodeError(std::string("Invalid bitmap file: ") + Why); }
+
+// Checks the size a BMP states before anything decodes it. The information
+// header's first field (at byte 14) tells its kind: the 12-byte core header
+// holds 16-bit unsigned sizes, the 40- to 124-byte ones 32-bit signed sizes,
+// where a negative height means rows stored top-down.
+void CheckBmpHeader(const std::vector<uint8_t>& Bytes) {
+  constexpr size_t FileHeaderBytes = 14;
+  if (Bytes.size() < FileHeaderBytes + 4) InvalidBmp("the information header is truncated");
+  const uint32_t headerBytes = LittleEndianAt(Bytes, FileHeaderBytes, 4);
+  const bool core = headerBytes == 12;
+  if (!core && headerBytes != 40 && headerBytes != 52 && headerBytes != 56 && headerBytes != 108 &&
+      headerBytes != 124)
+    InvalidBmp("unknown information header");
+  if (Bytes.size() < FileHeaderBytes + headerBytes) InvalidBmp("the information header is truncated");
+  const size_t sizes = FileHeaderBytes + 4;
+  if (core) {
+    CheckImageSize(LittleEndianAt(Bytes, sizes, 2), LittleEndianAt(Bytes, sizes + 2, 2));
+  } else {
+    const int64_t w = int32_t(LittleEndianAt(Bytes, sizes, 4));
+    const int64_t h = int32_t(LittleEndianAt(Bytes, sizes + 4, 4));
+    CheckImageSize(w, h < 0 ? -h : h);
+  }
+}
+
+// The fourth byte of a 32-bit BMP pixel is mostly reserved and left 0. An
+// image whose alpha is 0 everywhere is therefore taken as opaque; as soon as
+// one pixel has some alpha, the channel is kept as it is.
+void OpaqueWhenAlphaUnused(TCustomBitmap32& Image) {
+  if (Image.Empty()) return;
+  const TColor32* p = Image.Bits();
+  for (size_t i = 0, n = size_t(Image.Width()) * size_t(Image.Height()); i < n; ++i)
+    if (AlphaOf(p[i]) != 0) return;
+  Image.ResetAlpha();
 }
 
 // Copies pixels (and, for a PNG, the draw mode that says whether it is
@@ -324,14 +366,10 @@ void TVelSkinResManager::LoadPng(const std::vector<uint8_t>& Bytes, TVelSkinImag
 
 void TVelSkinResManager::LoadGeneric(const std::vector<uint8_t>& Bytes, TVelSkinImage& Image) {
   if (Bytes.size() >= 2 && Bytes[0] == 'B' && Bytes[1] == 'M') {
-    if (Bytes.size() >= 26) {
-      int32_t w, h;
-      std::memcpy(&w, Bytes.data() + 18, 4);
-      std::memcpy(&h, Bytes.data() + 22, 4);
-      CheckImageSize(w, h == INT32_MIN ? 0 : (h < 0 ? -int64_t(h) : h));
-    }
+    CheckBmpHeader(Bytes);
     TReadOnlyMemoryStream stream(Bytes.data(), int64_t(Bytes.size()));
     Image.LoadFromStream(stream);
+    OpaqueWhenAlphaUnused(Image);
     return;
   }
   TDecodedImage decoded;
@@ -382,7 +420,7 @@ int TVelSkinResManager::AddRes(const std::filesystem::path& ImageFileName, const
 int TVelSkinResManager::ReplaceRes(const std::wstring& DestResID, const TCustomBitmap32* Image) {
   const int index = IndexOfRes(DestResID);
   if (index >= 0) {
-    FImageList->SetBitmap(index, dynamic_cast<const TBitmap32*>(Image));
+    FImageList->SetBitmap(index, Image);
     Changed();
   }
   return 0;

@@ -101,7 +101,8 @@ public:
   // Loads the file (".PNG" by the PNG rule, anything else by the generic
   // loader) and appends it; an empty ResID becomes the file name without its extension.
   int AddRes(const std::filesystem::path& ImageFileName, const std::wstring& ResID, const std::wstring& Description);
-  // Copies Image into the item DestResID when there is one; returns 0 in every case.
+  // Copies Image (any 32-bit bitmap; nullptr empties the item) into the item
+  // DestResID when there is one, as AddRes copies it; returns 0 in every case.
   int ReplaceRes(const std::wstring& DestResID, const TCustomBitmap32* Image);
   // Loads the file into the item DestResID; returns its index or -1.
   // NewDescription and NewResID are not applied.
@@ -147,7 +148,9 @@ public:
   void Reload();
 
   // Loads an image file into Image by the extension rule: a PNG that carries
-  // transparency gets blend drawing, an opaque PNG opaque drawing.
+  // transparency gets blend drawing, an opaque PNG opaque drawing. A BMP's
+  // stated size is checked before it is decoded, and a BMP whose alpha is 0
+  // in every pixel loads opaque.
   void LoadImageFile(const std::filesystem::path& FileName, TVelSkinImage& Image);
 
 protected:

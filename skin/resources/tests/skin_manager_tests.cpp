@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "skin/resources/skin_res_manager.h"
+#include "skin/resources/tests/bmp_test_writer.h"
 #include "skin/resources/tests/png_test_writer.h"
 
 namespace fs = std::filesystem;
@@ -251,4 +252,112 @@ TEST_F(ManagerTest, DpiVariantsAreDerivedOnceWhenEnabled) {
   EXPECT_EQ(item->Bitmap()->DrawMode(), dmBlend);
   // The shared source keeps its own resampler.
   EXPECT_EQ(Manager->GetImageByName(L"VelSkinButton")->ResamplerClassName(), "TNearestResampler");
+}
+
+TEST_F(ManagerTest, BmpSizesAreReadByTheirHeaderKind) {
+  using bmptest::MakeBmp;
+  // The message of the decode error the file raises, "loaded" or the other error.
+  const auto refusal = [&](const std::wstring& Name, const Bytes& File) -> std::string {
+    WriteFile(ResPath(Name), File);
+    try {
+      Manager->GetImageByName(Name);
+    } catch (const EImageDecodeError& E) {
+      return E.what();
+    } catch (const std::exception& E) {
+      return std::string("not refused by the check: ") + E.what();
+    }
+    return "loaded";
+  };
+  const auto says = [](const std::string& Message, const char* Part) {
+    return Message.find(Part) != std::string::npos;
+  };
+
+  // Headers cut short: before the header size, inside a core header, inside an information header.
+  const Bytes core = MakeBmp(12, 1, 1, 24, {1, 2, 3, 0});
+  EXPECT_PRED2(says, refusal(L"short1.bmp", Bytes(core.begin(), core.begin() + 17)), "truncated");
+  EXPECT_PRED2(says, refusal(L"short2.bmp", Bytes(core.begin(), core.begin() + 25)), "truncated");
+  const Bytes v5 = MakeBmp(124, 1, 1, 32, {1, 2, 3, 4});
+  EXPECT_PRED2(says, refusal(L"short3.bmp", Bytes(v5.begin(), v5.begin() + 137)), "truncated");
+  for (uint32_t size : {0u, 11u, 16u, 41u, 64u, 0xFFFFFFFFu}) {
+    Bytes odd = MakeBmp(40, 1, 1, 32, {1, 2, 3, 4});
+    for (int i = 0; i < 4; ++i) odd[14 + i] = uint8_t(size >> (8 * i));
+    EXPECT_PRED2(says, refusal(L"odd.bmp", odd), "unknown information header") << size;
+  }
+
+  // Core sizes are 16-bit unsigned: empty and beyond the limit are refused.
+  const char* const tooLarge = "empty or too large";
+  EXPECT_PRED2(says, refusal(L"core0.bmp", MakeBmp(12, 0, 1, 24, {})), tooLarge);
+  EXPECT_PRED2(says, refusal(L"core1.bmp", MakeBmp(12, 16385, 1, 24, {})),
+               tooLarge);
+  EXPECT_PRED2(says, refusal(L"core2.bmp", MakeBmp(12, 0xFFFF, 0xFFFF, 24, {})),
+               tooLarge);
+  // Information sizes are 32-bit signed, a negative height counting by its magnitude.
+  EXPECT_PRED2(says, refusal(L"info0.bmp", MakeBmp(40, -1, 1, 32, {})), tooLarge);
+  EXPECT_PRED2(says, refusal(L"info1.bmp", MakeBmp(40, 1, -16385, 32, {})), tooLarge);
+  EXPECT_PRED2(says, refusal(L"info2.bmp", MakeBmp(40, 1, INT32_MIN, 32, {})), tooLarge);
+  EXPECT_PRED2(says, refusal(L"info3.bmp", MakeBmp(40, 1, 0, 32, {})), tooLarge);
+  EXPECT_EQ(CachedCount(), 0);
+  EXPECT_EQ(Decoder->Calls, 0);
+
+  // Larger information headers push the pixels back and are read as the 40-byte one.
+  for (uint32_t size : {52u, 56u, 108u, 124u}) {
+    const std::wstring name = L"large" + std::to_wstring(size) + L".bmp";
+    WriteFile(ResPath(name), MakeBmp(size, 2, -1, 32, {1, 2, 3, 0xFF, 4, 5, 6, 0xFF}));
+    TVelSkinImage* image = Manager->GetImageByName(name);
+    ASSERT_NE(image, nullptr) << size;
+    EXPECT_EQ(image->Width(), 2);
+    EXPECT_EQ(image->Height(), 1);
+    EXPECT_EQ(image->Pixel(1, 0), 0xFF060504u);
+  }
+}
+
+TEST_F(ManagerTest, ThirtyTwoBitBmpAlphaIsUsedOnlyWhenAnyPixelHasSome) {
+  using bmptest::MakeBmp;
+  // Bottom-up rows, alpha byte 0 everywhere: opaque, colours as stored.
+  WriteFile("reserved.bmp",
+            MakeBmp(40, 2, 2, 32, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0}));
+  TVelSkinImage* opaque = Manager->GetImageByName(L"reserved.bmp");
+  ASSERT_NE(opaque, nullptr);
+  EXPECT_EQ(opaque->Pixel(0, 1), 0xFF030201u);
+  EXPECT_EQ(opaque->Pixel(1, 1), 0xFF060504u);
+  EXPECT_EQ(opaque->Pixel(0, 0), 0xFF090807u);
+  EXPECT_EQ(opaque->Pixel(1, 0), 0xFF0C0B0Au);
+
+  // One pixel with alpha: the channel is real, zeros included.
+  WriteFile("alpha.bmp", MakeBmp(40, 2, 1, 32, {1, 2, 3, 0, 4, 5, 6, 1}));
+  TVelSkinImage* alpha = Manager->GetImageByName(L"alpha.bmp");
+  ASSERT_NE(alpha, nullptr);
+  EXPECT_EQ(alpha->Pixel(0, 0), 0x00030201u);
+  EXPECT_EQ(alpha->Pixel(1, 0), 0x01060504u);
+
+  // Added and replaced items are loaded the same way.
+  const int index = Manager->AddRes(fs::path("reserved.bmp"), L"Added", L"");
+  EXPECT_EQ(List.Bitmap(index)->Pixel(1, 0), 0xFF0C0B0Au);
+  Manager->ReplaceRes(L"Added", fs::path("alpha.bmp"), L"", L"");
+  EXPECT_EQ(List.Bitmap(index)->Pixel(0, 0), 0x00030201u);
+}
+
+TEST_F(ManagerTest, ReplaceResCopiesAnyBitmapAsAddResDoes) {
+  TCustomBitmap32 plain;  // not a TBitmap32
+  plain.SetSize(3, 2);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) plain.SetPixel(x, y, 0x80102030u + TColor32(x * 16 + y));
+  plain.SetDrawMode(dmBlend);
+
+  TVelSkinImage* button = Manager->GetImageByName(L"VelSkinButton");
+  EXPECT_EQ(Manager->ReplaceRes(L"VelSkinButton", &plain), 0);
+  const int added = Manager->AddRes(&plain, L"Added", L"");
+  plain.Clear(0);  // both hold copies
+  for (const TBitmap32* copy : {static_cast<TBitmap32*>(button), List.Bitmap(added)}) {
+    ASSERT_EQ(copy->Width(), 3);
+    ASSERT_EQ(copy->Height(), 2);
+    EXPECT_EQ(copy->Pixel(0, 0), 0x80102030u);
+    EXPECT_EQ(copy->Pixel(2, 1), 0x80102051u);
+    EXPECT_EQ(copy->DrawMode(), dmBlend);
+  }
+  EXPECT_EQ(Manager->GetImageByName(L"VelSkinButton"), button);  // replaced in place
+
+  // No image at all still empties the item.
+  Manager->ReplaceRes(L"VelSkinButton", nullptr);
+  EXPECT_TRUE(button->Empty());
 }

@@ -7,6 +7,7 @@
 
 #include "skin/resources/skin_draw_win.h"
 #include "skin/resources/skin_res_manager.h"
+#include "skin/resources/tests/bmp_test_writer.h"
 #include "skin/resources/tests/png_test_writer.h"
 
 namespace fs = std::filesystem;
@@ -101,6 +102,53 @@ TEST_F(WinManagerTest, CorruptFilesAreRejectedWithNothingCached) {
   WriteFile("huge.png", pngtest::MakePng(30000, 2, 8, 2, {}, 0));
   EXPECT_THROW(Manager->GetImageByName(L"huge.png"), EImageDecodeError);
   EXPECT_EQ(CachedCount(), 0);
+}
+
+TEST_F(WinManagerTest, CoreHeaderBitmapsThroughTheBitmapLoader) {
+  // 24 bits, 257 pixels wide (the width's high byte counts), rows bottom-up
+  // and padded from 771 to 772 bytes.
+  Bytes rows;
+  for (int y = 1; y >= 0; --y) {
+    for (int x = 0; x < 257; ++x) rows.insert(rows.end(), {uint8_t(x), uint8_t(y * 0x40 + (x >> 8)), 0x80});
+    rows.push_back(0);
+  }
+  WriteFile("core24.bmp", bmptest::MakeBmp(12, 257, 2, 24, rows));
+  TVelSkinImage* wide = Manager->GetImageByName(L"core24.bmp");
+  ASSERT_NE(wide, nullptr);
+  ASSERT_EQ(wide->Width(), 257);
+  ASSERT_EQ(wide->Height(), 2);
+  EXPECT_EQ(wide->Pixel(0, 0), 0xFF800000u);
+  EXPECT_EQ(wide->Pixel(255, 0), 0xFF8000FFu);
+  EXPECT_EQ(wide->Pixel(256, 0), 0xFF800100u);
+  EXPECT_EQ(wide->Pixel(1, 1), 0xFF804001u);
+  EXPECT_EQ(wide->Pixel(256, 1), 0xFF804100u);
+
+  // 8 bits with the core header's three-byte colour entries, all 256 of them.
+  Bytes table(256 * 3, 0);
+  for (int i = 0; i < 6; ++i) table[size_t(i)] = uint8_t(0x10 * (i + 1));
+  WriteFile("core8.bmp", bmptest::MakeBmp(12, 2, 1, 8, {0, 1, 0, 0}, table));
+  TVelSkinImage* palette = Manager->GetImageByName(L"core8.bmp");
+  ASSERT_NE(palette, nullptr);
+  EXPECT_EQ(palette->Pixel(0, 0), 0xFF302010u);
+  EXPECT_EQ(palette->Pixel(1, 0), 0xFF605040u);
+  EXPECT_EQ(CachedCount(), 2);
+}
+
+TEST_F(WinManagerTest, BitFieldBmpAlphaIsUsedOnlyWhenAnyPixelHasSome) {
+  // Bit fields go to the bitmap loader rather than the plain reader; the
+  // alpha rule is the same.
+  const std::vector<uint32_t> masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  WriteFile("unused.bmp", bmptest::MakeBmp(56, 2, 1, 32, {1, 2, 3, 0, 4, 5, 6, 0}, {}, 3, masks));
+  TVelSkinImage* opaque = Manager->GetImageByName(L"unused.bmp");
+  ASSERT_NE(opaque, nullptr);
+  EXPECT_EQ(opaque->Pixel(0, 0), 0xFF030201u);
+  EXPECT_EQ(opaque->Pixel(1, 0), 0xFF060504u);
+
+  WriteFile("used.bmp", bmptest::MakeBmp(56, 2, 1, 32, {1, 2, 3, 0, 4, 5, 6, 0x80}, {}, 3, masks));
+  TVelSkinImage* alpha = Manager->GetImageByName(L"used.bmp");
+  ASSERT_NE(alpha, nullptr);
+  EXPECT_EQ(alpha->Pixel(0, 0), 0x00030201u);
+  EXPECT_EQ(alpha->Pixel(1, 0), 0x80060504u);
 }
 
 TEST(SkinDrawWin, AlphaFillRectAndGlow) {
