@@ -27,45 +27,62 @@ inline void Win32Check(bool Ok, const char* Call) {
 
 // ---- Owning and borrowing GDI types -----------------------------------------
 
-// Owns one GDI object (pen, brush, font, bitmap, region) and deletes it.
-template <class H> class TGdiObject {
+// Owns one handle and deletes it, counted while held. Traits give the
+// deleting call and the live-count kind.
+template <class H, class Traits> class TOwnedHandle {
 public:
-  TGdiObject() = default;
-  explicit TGdiObject(H Handle) : FHandle(Handle) {
-    if (FHandle) CountLive(lkGdiObject, 1);
+  TOwnedHandle() = default;
+  explicit TOwnedHandle(H Handle) : FHandle(Handle) {
+    if (FHandle) CountLive(Traits::Kind, 1);
   }
-  ~TGdiObject() { Reset(); }
-  TGdiObject(TGdiObject&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
-  TGdiObject& operator=(TGdiObject&& Other) noexcept {
+  ~TOwnedHandle() { Reset(); }
+  TOwnedHandle(TOwnedHandle&& Other) noexcept : FHandle(std::exchange(Other.FHandle, nullptr)) {}
+  TOwnedHandle& operator=(TOwnedHandle&& Other) noexcept {
     if (this != &Other) {
       Reset();
       FHandle = std::exchange(Other.FHandle, nullptr);
     }
     return *this;
   }
-  TGdiObject(const TGdiObject&) = delete;
-  TGdiObject& operator=(const TGdiObject&) = delete;
+  TOwnedHandle(const TOwnedHandle&) = delete;
+  TOwnedHandle& operator=(const TOwnedHandle&) = delete;
 
   H Get() const { return FHandle; }
   explicit operator bool() const { return FHandle != nullptr; }
   // Gives the handle away: the caller deletes it.
   H Release() {
-    if (FHandle) CountLive(lkGdiObject, -1);
+    if (FHandle) CountLive(Traits::Kind, -1);
     return std::exchange(FHandle, nullptr);
   }
   void Reset(H Handle = nullptr) {
     if (Handle == FHandle) return;
     if (FHandle) {
-      DeleteObject(FHandle);
-      CountLive(lkGdiObject, -1);
+      Traits::Delete(FHandle);
+      CountLive(Traits::Kind, -1);
     }
     FHandle = Handle;
-    if (FHandle) CountLive(lkGdiObject, 1);
+    if (FHandle) CountLive(Traits::Kind, 1);
   }
 
 private:
   H FHandle = nullptr;
 };
+
+struct TGdiObjectTraits {
+  static constexpr TLiveKind Kind = lkGdiObject;
+  static void Delete(HGDIOBJ Handle) { DeleteObject(Handle); }
+};
+struct TOwnedDCTraits {
+  static constexpr TLiveKind Kind = lkDC;
+  static void Delete(HDC Handle) { DeleteDC(Handle); }
+};
+
+// Owns one GDI object (pen, brush, font, bitmap, region) and deletes it.
+template <class H> using TGdiObject = TOwnedHandle<H, TGdiObjectTraits>;
+
+// Owns a DC the caller created (possibly none) and deletes it. Unlike
+// TMemoryDC, creation is the caller's, so a failure can carry its own message.
+using TOwnedDC = TOwnedHandle<HDC, TOwnedDCTraits>;
 
 using TGdiPen = TGdiObject<HPEN>;
 using TGdiBrush = TGdiObject<HBRUSH>;
@@ -87,39 +104,6 @@ public:
 
 private:
   HDC FDC;
-};
-
-// Owns a DC the caller created (possibly none) and deletes it. Unlike
-// TMemoryDC, creation is the caller's, so a failure can carry its own message.
-class TOwnedDC {
-public:
-  TOwnedDC() = default;
-  explicit TOwnedDC(HDC DC) : FDC(DC) {
-    if (FDC) CountLive(lkDC, 1);
-  }
-  ~TOwnedDC() { Reset(); }
-  TOwnedDC(const TOwnedDC&) = delete;
-  TOwnedDC& operator=(const TOwnedDC&) = delete;
-
-  HDC Get() const { return FDC; }
-  explicit operator bool() const { return FDC != nullptr; }
-  // Gives the DC away: the caller deletes it.
-  HDC Release() {
-    if (FDC) CountLive(lkDC, -1);
-    return std::exchange(FDC, nullptr);
-  }
-  void Reset(HDC DC = nullptr) {
-    if (DC == FDC) return;
-    if (FDC) {
-      DeleteDC(FDC);
-      CountLive(lkDC, -1);
-    }
-    FDC = DC;
-    if (FDC) CountLive(lkDC, 1);
-  }
-
-private:
-  HDC FDC = nullptr;
 };
 
 // A window's DC borrowed with GetDC and given back with ReleaseDC.
