@@ -64,18 +64,21 @@ void TApplication::ControlFocused(TWinControl* Control) {
   if (TCustomForm* form = GetParentForm(Control); form && form != Control) form->FocusControlChanged(Control);
 }
 
+// Key-downs and Alt+characters are offered to the toolkit control above the
+// focused window before they are dispatched (dialog keys, accelerators). They
+// are sent, not performed: the control's window procedure is the boundary
+// that catches what its handlers throw.
 bool TApplication::IsKeyMsg(MSG& Msg) {
-  if (Msg.message != WM_KEYDOWN) return false;
-  if (Msg.wParam != VK_TAB && Msg.wParam != VK_RETURN && Msg.wParam != VK_ESCAPE) return false;
-  // The focused window may be a native part (a combo box's edit): find the control above it.
-  TWinControl* control = nullptr;
-  for (HWND w = Msg.hwnd; w && !control; w = GetParent(w)) control = TWinControl::FindControl(w);
-  if (!control) return false;
-  const LRESULT code = SendMessageW(Msg.hwnd, WM_GETDLGCODE, Msg.wParam, reinterpret_cast<LPARAM>(&Msg));
-  if (code & DLGC_WANTALLKEYS) return false;
-  if (Msg.wParam == VK_TAB && (code & DLGC_WANTTAB)) return false;
-  TCustomForm* form = GetParentForm(control);
-  return form && form->Perform(CM_DIALOGKEY, Msg.wParam, Msg.lParam) != 0;
+  UINT notification = 0;
+  switch (Msg.message) {
+    case WM_KEYDOWN: notification = CN_KEYDOWN; break;
+    case WM_SYSKEYDOWN: notification = CN_SYSKEYDOWN; break;
+    case WM_SYSCHAR: notification = CN_SYSCHAR; break;
+    default: return false;
+  }
+  TWinControl* control = TWinControl::FindControlAbove(Msg.hwnd);
+  if (!control || !control->HandleAllocated()) return false;
+  return SendMessageW(control->Handle(), notification, Msg.wParam, Msg.lParam) != 0;
 }
 
 bool TApplication::ProcessMessage(MSG& Msg) {

@@ -19,6 +19,7 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 }
 
 TControl::~TControl() {
+  MouseControlGone(this, true);
   if (FParent) FParent->RemoveControl(this);
 }
 
@@ -80,6 +81,7 @@ void TControl::SetVisible(bool Value) {
   if (Value == FVisible) return;
   FVisible = Value;
   Perform(CM_VISIBLECHANGED, Value ? 1 : 0);
+  if (!Value) MouseControlGone(this);
   RequestAlign();
 }
 
@@ -300,9 +302,6 @@ void TControl::CMParentColorChanged(TWMBase&) {
 }
 
 void TControl::CMInvalidate(TWMBase& Message) { DefaultHandler(Message.Raw); }
-
-void TControl::CMMouseEnter(TCMMouse& Message) { DefaultHandler(Message.Raw); }
-void TControl::CMMouseLeave(TCMMouse& Message) { DefaultHandler(Message.Raw); }
 
 // ---- TWindowProcHook -------------------------------------------------------------------
 

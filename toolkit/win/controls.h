@@ -9,8 +9,9 @@
 // DefaultHandler (the native window procedure).
 //
 // Sources by class family: control.cpp (TControl), wincontrol.cpp (windows,
-// children, focus, alignment), wincontrol_paint.cpp (painting), dispatch.cpp
-// (the one switch and the window procedure), graphiccontrol.cpp.
+// children, focus, alignment), wincontrol_paint.cpp (painting),
+// wincontrol_input.cpp (keys, dialog keys, mouse enter/leave and the wheel),
+// dispatch.cpp (the one switch and the window procedure), graphiccontrol.cpp.
 #pragma once
 
 #include "toolkit/core/components.h"
@@ -60,6 +61,9 @@ using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TSh
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
 using TKeyPressEvent = std::function<void(TObject* Sender, wchar_t& Key)>;
+// MousePos in screen coordinates; setting Handled stops the wheel going up the parents.
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 
 class TWinControl;
 
@@ -164,6 +168,11 @@ public:
   TMouseEvent OnMouseDown;
   TMouseEvent OnMouseUp;
   TMouseMoveEvent OnMouseMove;
+  // Fired by the toolkit's CM_MOUSEENTER / CM_MOUSELEAVE handling: each enter
+  // is followed by exactly one leave (unless the control is destroyed first).
+  TNotifyEvent OnMouseEnter;
+  TNotifyEvent OnMouseLeave;
+  TMouseWheelEvent OnMouseWheel;
 
   // ---- Message handlers ---------------------------------------------------------
   // One per message; the defaults pass the message to DefaultHandler.
@@ -232,6 +241,8 @@ protected:
   virtual void CNDrawItem(TWMDrawItem& Message);
   virtual void CNMeasureItem(TWMMeasureItem& Message);
   virtual void CNKeyDown(TWMKey& Message);
+  virtual void CNSysKeyDown(TWMKey& Message);
+  virtual void CNSysChar(TWMKey& Message);
 
   virtual void CMVisibleChanged(TCMVisibleChanged& Message);
   virtual void CMEnabledChanged(TWMBase& Message);
@@ -274,6 +285,9 @@ protected:
   virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
   virtual void MouseMove(TShiftState Shift, int X, int Y);
+  // The wheel turned over this control (or over a child that left it unused):
+  // fires OnMouseWheel; true when used. MousePos is in screen coordinates.
+  virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
   virtual void Paint() {}
   // Called when the text changed; the windowed control sets the window text.
   virtual void SetTextBuf(const std::wstring& Value);
@@ -398,6 +412,9 @@ public:
 
   // The control bound to a toolkit window (nullptr for a foreign window).
   static TWinControl* FindControl(HWND Window);
+  // The toolkit control of Window or of the nearest parent window that has
+  // one: the focused window may be a native part of a control (a combo box's edit).
+  static TWinControl* FindControlAbove(HWND Window);
 
 protected:
   virtual void DoEnter();
@@ -421,6 +438,12 @@ protected:
   virtual void KeyDown(WORD& Key, TShiftState Shift);
   virtual void KeyUp(WORD& Key, TShiftState Shift);
   virtual void KeyPress(wchar_t& Key);
+  // Whether the focused window (this control's window or a native part of it)
+  // keeps the key-down KeyMsg (WM_KEYDOWN or WM_SYSKEYDOWN) for itself, by
+  // CM_WANTSPECIALKEY and WM_GETDLGCODE. A key it does not keep is a dialog key.
+  virtual bool WantsKey(WORD Key, LPARAM KeyData, UINT KeyMsg);
+  // Starts watching for the mouse leaving the window (WM_MOUSELEAVE).
+  void TrackMouseLeave();
   // Sends the message to every child until one answers non-zero.
   void Broadcast(TMessage& Message);
   // Keeps the bounds in step with the window (moves made by the system or the user).
@@ -437,10 +460,16 @@ protected:
   void WMWindowPosChanged(TWMWindowPos& Message) override;
   void WMMouseMove(TWMMouse& Message) override;
   void WMMouseLeave(TWMBase& Message) override;
+  void WMMouseWheel(TWMMouseWheel& Message) override;
   void WMSetFocus(TWMFocus& Message) override;
   void WMKeyDown(TWMKey& Message) override;
   void WMKeyUp(TWMKey& Message) override;
+  void WMSysKeyDown(TWMKey& Message) override;
+  void WMSysKeyUp(TWMKey& Message) override;
   void WMChar(TWMKey& Message) override;
+  void CNKeyDown(TWMKey& Message) override;
+  void CNSysKeyDown(TWMKey& Message) override;
+  void CNSysChar(TWMKey& Message) override;
   void WMNCDestroy(TWMBase& Message) override;
   void CMVisibleChanged(TCMVisibleChanged& Message) override;
   void CMEnabledChanged(TWMBase& Message) override;
@@ -459,7 +488,6 @@ protected:
   std::vector<UINT_PTR> FTimers;
   bool FTabStop = false;
   bool FDoubleBuffered = false;
-  bool FMouseTracked = false;
   int FAlignLevel = 0;
 
 private:
@@ -468,6 +496,11 @@ private:
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
   friend void PaintControlBackground(TControl& Control, HDC DC);
   void CreateChildHandles();
+  void ForgetMouseTracking();
+  bool DoKeyDown(WORD& Key, TShiftState Shift);
+  bool DoKeyUp(WORD& Key, TShiftState Shift);
+  bool DoKeyPress(wchar_t& Key);
+  bool OfferDialogKey(const TWMKey& Message, UINT KeyMsg);
   bool IsDoubleBuffered() const;
   void PaintBuffered();
   void ForgetTimers();
@@ -493,6 +526,26 @@ template <class F> bool TWinControl::ForEachLiveChild(F&& Fn, TControl* First) {
 // sibling carry csPaintCopy while they paint, also when painting fails.
 // Without a parent nothing is painted.
 void PaintControlBackground(TControl& Control, HDC DC);
+
+// ---- Keyboard and mouse helpers ---------------------------------------------------
+
+// True when Caption marks Key as its accelerator: the first '&' that is not
+// part of a literal "&&" stands before a character equal to Key, ignoring case.
+bool IsAccel(WORD Key, const std::wstring& Caption);
+
+// The toolkit control the mouse is over (nullptr when none). Setting it sends
+// CM_MOUSELEAVE to the controls the mouse left, innermost first, and then
+// CM_MOUSEENTER to the ones it entered, outermost first; a parent stays
+// entered while the mouse is over one of its children.
+TControl* MouseControl();
+void SetMouseControl(TControl* Control);
+// The toolkit control of this thread at a screen point: a window whose client
+// area holds the point, or a visible, enabled graphic child of it there.
+TControl* ControlAtScreen(TPoint P);
+// Control is being hidden, removed from its parent or destroyed: when the
+// mouse is within it, it moves to Control's parent. A control that is being
+// destroyed gets no message.
+void MouseControlGone(TControl* Control, bool Destroyed = false);
 
 // ---- TGraphicControl / TCustomControl ---------------------------------------------
 

@@ -241,6 +241,8 @@ void TControl::Dispatch(TMessage& M) {
     case CN_DRAWITEM: { TWMDrawItem m(M); CNDrawItem(m); return; }
     case CN_MEASUREITEM: { TWMMeasureItem m(M); CNMeasureItem(m); return; }
     case CN_KEYDOWN: { TWMKey m(M); CNKeyDown(m); return; }
+    case CN_SYSKEYDOWN: { TWMKey m(M); CNSysKeyDown(m); return; }
+    case CN_SYSCHAR: { TWMKey m(M); CNSysChar(m); return; }
 
     case CM_VISIBLECHANGED: { TCMVisibleChanged m(M); CMVisibleChanged(m); return; }
     case CM_ENABLEDCHANGED: { TWMBase m(M); CMEnabledChanged(m); return; }
@@ -331,8 +333,9 @@ TOOLKIT_DEFAULT_HANDLER(CNCtlColor, TWMCtlColor)
 TOOLKIT_DEFAULT_HANDLER(CNDrawItem, TWMDrawItem)
 TOOLKIT_DEFAULT_HANDLER(CNMeasureItem, TWMMeasureItem)
 TOOLKIT_DEFAULT_HANDLER(CNKeyDown, TWMKey)
+TOOLKIT_DEFAULT_HANDLER(CNSysKeyDown, TWMKey)
+TOOLKIT_DEFAULT_HANDLER(CNSysChar, TWMKey)
 TOOLKIT_DEFAULT_HANDLER(CMCursorChanged, TWMBase)
-TOOLKIT_DEFAULT_HANDLER(CMMouseWheel, TWMMouseWheel)
 TOOLKIT_DEFAULT_HANDLER(CMShowingChanged, TWMBase)
 TOOLKIT_DEFAULT_HANDLER(CMDialogKey, TWMKey)
 TOOLKIT_DEFAULT_HANDLER(CMDialogChar, TWMKey)

@@ -37,6 +37,10 @@ public:
   // hidden: during CM_SHOWINGCHANGED it already holds the new state.
   bool Showing() const override { return FShowing; }
 
+  // The form's KeyDown, KeyUp and KeyPress see its controls' keys first.
+  bool KeyPreview() const { return FKeyPreview; }
+  void SetKeyPreview(bool Value) { FKeyPreview = Value; }
+
   TWinControl* ActiveControl() const { return FActiveControl; }
   void SetActiveControl(TWinControl* Value);
   // Focus moves along TabOrder among tab stops of the whole form.
@@ -86,6 +90,7 @@ protected:
   bool FConstructed = false;
   bool FShownOnce = false;
   bool FShowing = false;
+  bool FKeyPreview = false;
   // The client size asked for before the window existed.
   int FClientWidth = 0, FClientHeight = 0;
 

@@ -62,7 +62,11 @@ constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
 constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
 constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
 constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+// Key messages offered to the toolkit control above the focused window by the
+// message loop before it dispatches them; Result 1 = used, the key is swallowed.
 constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
+constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
+constexpr UINT CN_SYSCHAR = CN_BASE + WM_SYSCHAR;
 
 // ---- Shift state -----------------------------------------------------------------
 
@@ -113,7 +117,8 @@ struct TWMMouseWheel : TWMBase {
   TShiftState Shift() const { return KeysToShiftState(Keys); }
 };
 
-// WM_KEYDOWN/UP, WM_SYSKEYDOWN/UP, WM_CHAR, WM_SYSCHAR, CN_KEYDOWN, CM_DIALOGKEY, CM_DIALOGCHAR.
+// WM_KEYDOWN/UP, WM_SYSKEYDOWN/UP, WM_CHAR, WM_SYSCHAR, CN_KEYDOWN, CN_SYSKEYDOWN, CN_SYSCHAR,
+// CM_DIALOGKEY, CM_DIALOGCHAR.
 struct TWMKey : TWMBase {
   explicit TWMKey(TMessage& M) : TWMBase(M), CharCode(static_cast<WORD>(M.WParam)), KeyData(M.LParam) {}
   // The virtual key, or the UTF-16 unit for the character messages.

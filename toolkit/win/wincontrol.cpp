@@ -1,6 +1,7 @@
 // TWinControl: the window and its life, children and tab order, focus,
-// alignment, bounds kept in step with the window, keys, reflected
-// notifications and window timers. Painting is in wincontrol_paint.cpp.
+// alignment, bounds kept in step with the window, reflected notifications
+// and window timers. Painting is in wincontrol_paint.cpp, keys and the mouse
+// in wincontrol_input.cpp.
 #include "toolkit/win/controls.h"
 
 #include "toolkit/core/scope.h"
@@ -152,6 +153,7 @@ void TWinControl::InsertControl(TControl* AControl) {
 
 void TWinControl::RemoveControl(TControl* AControl) {
   if (AControl->FParent != this) return;
+  MouseControlGone(AControl);
   auto* window = dynamic_cast<TWinControl*>(AControl);
   if (window) window->DestroyHandle();
   if (!window && AControl->FVisible) AControl->Invalidate();
@@ -388,7 +390,7 @@ void TWinControl::WMCtlColor(TWMCtlColor& Message) {
   DefaultHandler(Message.Raw);
 }
 
-// ---- Bounds and mouse tracking --------------------------------------------------------------
+// ---- Bounds ------------------------------------------------------------------
 
 void TWinControl::UpdateBounds() {
   if (!FHandle) return;
@@ -419,28 +421,13 @@ void TWinControl::WMWindowPosChanged(TWMWindowPos& Message) {
   UpdateBounds();
 }
 
-void TWinControl::WMMouseMove(TWMMouse& Message) {
-  if (!FMouseTracked && FHandle) {
-    TRACKMOUSEEVENT track{sizeof(TRACKMOUSEEVENT), TME_LEAVE, FHandle, 0};
-    FMouseTracked = TrackMouseEvent(&track) != FALSE;
-    Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(this));
-  }
-  TControl::WMMouseMove(Message);
-}
-
-void TWinControl::WMMouseLeave(TWMBase& Message) {
-  FMouseTracked = false;
-  DefaultHandler(Message.Raw);
-  Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(this));
-}
-
 void TWinControl::WMNCDestroy(TWMBase& Message) {
   DefaultHandler(Message.Raw);
-  FMouseTracked = false;
+  ForgetMouseTracking();
   ForgetTimers();
 }
 
-// ---- Focus and keys ---------------------------------------------------------------------
+// ---- Focus --------------------------------------------------------------------------
 
 void TWinControl::WMSetFocus(TWMFocus& Message) {
   DefaultHandler(Message.Raw);
@@ -454,46 +441,6 @@ void TWinControl::DoEnter() {
 void TWinControl::DoExit() {
   if (OnExit) OnExit(this);
 }
-
-void TWinControl::KeyDown(WORD& Key, TShiftState Shift) {
-  if (OnKeyDown) OnKeyDown(this, Key, Shift);
-}
-
-void TWinControl::KeyUp(WORD& Key, TShiftState Shift) {
-  if (OnKeyUp) OnKeyUp(this, Key, Shift);
-}
-
-void TWinControl::KeyPress(wchar_t& Key) {
-  if (OnKeyPress) OnKeyPress(this, Key);
-}
-
-void TWinControl::WMKeyDown(TWMKey& Message) {
-  WORD key = Message.CharCode;
-  KeyDown(key, KeyboardStateToShiftState());
-  if (key == 0) return;
-  Message.Raw.WParam = key;
-  DefaultHandler(Message.Raw);
-}
-
-void TWinControl::WMKeyUp(TWMKey& Message) {
-  WORD key = Message.CharCode;
-  KeyUp(key, KeyboardStateToShiftState());
-  if (key == 0) return;
-  Message.Raw.WParam = key;
-  DefaultHandler(Message.Raw);
-}
-
-void TWinControl::WMChar(TWMKey& Message) {
-  wchar_t key = static_cast<wchar_t>(Message.CharCode);
-  KeyPress(key);
-  if (key == 0) return;
-  Message.Raw.WParam = key;
-  DefaultHandler(Message.Raw);
-}
-
-// Passed down to every control of the form until one uses it.
-void TWinControl::CMDialogKey(TWMKey& Message) { Broadcast(Message.Raw); }
-void TWinControl::CMDialogChar(TWMKey& Message) { Broadcast(Message.Raw); }
 
 // Passed on to every control below this one.
 void TWinControl::CMFocusChanged(TCMFocusChanged& Message) {
