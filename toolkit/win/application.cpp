@@ -52,6 +52,7 @@ void TApplication::WndProc(TMessage& Message) {
     if (FMainForm) FMainForm->Close();
     return;
   }
+  if (Message.Msg == WM_SYSCOMMAND && SysCommand(Message.WParam & 0xFFF0)) return;
   Message.Result = DefWindowProcW(FHandle->Handle(), Message.Msg, Message.WParam, Message.LParam);
 }
 
@@ -145,4 +146,58 @@ void TApplication::HandleException(TObject* Sender) {
   } catch (...) {
     Report(Sender, nullptr, L"Unknown exception");
   }
+}
+
+// ---- Minimizing ---------------------------------------------------------------------
+
+HWND TApplication::MinimizeTarget() const {
+  if (FMainFormOnTaskBar && FMainForm && FMainForm->HandleAllocated()) return FMainForm->Handle();
+  return Handle();
+}
+
+bool TApplication::Minimized() const {
+  HWND target = MinimizeTarget();
+  return target && IsIconic(target);
+}
+
+void TApplication::Minimize() {
+  HWND target = MinimizeTarget();
+  if (!target || IsIconic(target)) return;
+  if (target == Handle()) {
+    // The owned forms are hidden first (and marked to come back), so that
+    // only the application window's icon stays.
+    ShowOwnedPopups(target, FALSE);
+  }
+  ShowWindow(target, SW_MINIMIZE);
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::Restore() {
+  HWND target = MinimizeTarget();
+  if (!target || !IsIconic(target)) return;
+  if (target == Handle()) {
+    ShowWindow(target, SW_RESTORE);
+    // The application window is never shown otherwise.
+    ShowWindow(target, SW_HIDE);
+    ShowOwnedPopups(target, TRUE);
+    if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()))
+      SetForegroundWindow(FMainForm->Handle());
+  } else {
+    ShowWindow(target, SW_RESTORE);
+  }
+  if (OnRestore) OnRestore(this);
+}
+
+// The system's minimize and restore commands on the application window (its
+// icon while minimized).
+bool TApplication::SysCommand(WPARAM Command) {
+  if (Command == SC_MINIMIZE) {
+    Minimize();
+    return true;
+  }
+  if (Command == SC_RESTORE) {
+    Restore();
+    return true;
+  }
+  return false;
 }
