@@ -164,9 +164,24 @@ void TApplication::Minimize() {
   HWND target = MinimizeTarget();
   if (!target || IsIconic(target)) return;
   if (target == Handle()) {
-    // The owned forms are hidden first (and marked to come back), so that
-    // only the application window's icon stays.
-    ShowOwnedPopups(target, FALSE);
+    // Every window of the application goes first, so that only the
+    // application window's icon stays; they come back on restoring.
+    FMinimizeHidden.clear();
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND Window, LPARAM Param) -> BOOL {
+          auto* self = reinterpret_cast<TApplication*>(Param);
+          if (Window == self->Handle() || !IsWindowVisible(Window)) return TRUE;
+          // No exception may leave this callback: out of memory ends the walk.
+          try {
+            self->FMinimizeHidden.push_back(Window);
+          } catch (...) {
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    for (HWND w : FMinimizeHidden) ShowWindow(w, SW_HIDE);
   }
   ShowWindow(target, SW_MINIMIZE);
   if (OnMinimize) OnMinimize(this);
@@ -179,7 +194,11 @@ void TApplication::Restore() {
     ShowWindow(target, SW_RESTORE);
     // The application window is never shown otherwise.
     ShowWindow(target, SW_HIDE);
-    ShowOwnedPopups(target, TRUE);
+    // Back in their own state, from the bottom of the z-order up.
+    const std::vector<HWND> hidden = std::move(FMinimizeHidden);
+    FMinimizeHidden.clear();
+    for (auto it = hidden.rbegin(); it != hidden.rend(); ++it)
+      if (IsWindow(*it)) ShowWindow(*it, IsIconic(*it) ? SW_SHOWMINNOACTIVE : IsZoomed(*it) ? SW_SHOWMAXIMIZED : SW_SHOWNA);
     if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()))
       SetForegroundWindow(FMainForm->Handle());
   } else {

@@ -73,6 +73,8 @@ private:
   void Report(TObject* Sender, const std::exception* E, const std::wstring& Text);
   HWND MinimizeTarget() const;
   bool SysCommand(WPARAM Command);
+  // The windows that minimizing the application window hid.
+  std::vector<HWND> FMinimizeHidden;
 
   std::unique_ptr<TUtilWindow> FHandle;
   TCustomForm* FMainForm = nullptr;

@@ -228,7 +228,7 @@ void TCustomForm::CMShowingChanged(TWMBase&) {
   } else if (FHandle) {
     DoHide();
     // The state the window had comes back when it is shown again.
-    FWindowState = WindowState();
+    FWindowState = StateOfWindow();
     ShowWindow(FHandle, SW_HIDE);
   }
 }

@@ -45,6 +45,7 @@ public:
 
 private:
   static int Clamp(int Value, int Min, int Max);
+  void SetLimit(int& Limit, int& Partner, bool IsMinimum, int Value);
   void Change();
   int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
 };
@@ -139,6 +140,8 @@ protected:
   void DestroyWnd() override;
   // The show command that gives the window its WindowState.
   int ShowCommand() const;
+  // The state the window has now (it must exist).
+  TWindowState StateOfWindow() const;
   void ApplyAlphaBlend();
   void ConstraintsChanged();
 

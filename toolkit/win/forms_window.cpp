@@ -19,37 +19,20 @@ void TSizeConstraints::Change() {
   if (OnChange) OnChange(this);
 }
 
-void TSizeConstraints::SetMinWidth(int Value) {
+// A limit set past its partner (a minimum above the maximum, or the other
+// way round) takes the partner along.
+void TSizeConstraints::SetLimit(int& Limit, int& Partner, bool IsMinimum, int Value) {
   Value = std::max(Value, 0);
-  if (Value == FMinWidth) return;
-  FMinWidth = Value;
-  if (FMaxWidth > 0 && FMaxWidth < Value) FMaxWidth = Value;
+  if (Value == Limit) return;
+  Limit = Value;
+  if (Value > 0 && Partner > 0 && (IsMinimum ? Partner < Value : Partner > Value)) Partner = Value;
   Change();
 }
 
-void TSizeConstraints::SetMinHeight(int Value) {
-  Value = std::max(Value, 0);
-  if (Value == FMinHeight) return;
-  FMinHeight = Value;
-  if (FMaxHeight > 0 && FMaxHeight < Value) FMaxHeight = Value;
-  Change();
-}
-
-void TSizeConstraints::SetMaxWidth(int Value) {
-  Value = std::max(Value, 0);
-  if (Value == FMaxWidth) return;
-  FMaxWidth = Value;
-  if (Value > 0 && FMinWidth > Value) FMinWidth = Value;
-  Change();
-}
-
-void TSizeConstraints::SetMaxHeight(int Value) {
-  Value = std::max(Value, 0);
-  if (Value == FMaxHeight) return;
-  FMaxHeight = Value;
-  if (Value > 0 && FMinHeight > Value) FMinHeight = Value;
-  Change();
-}
+void TSizeConstraints::SetMinWidth(int Value) { SetLimit(FMinWidth, FMaxWidth, true, Value); }
+void TSizeConstraints::SetMinHeight(int Value) { SetLimit(FMinHeight, FMaxHeight, true, Value); }
+void TSizeConstraints::SetMaxWidth(int Value) { SetLimit(FMaxWidth, FMinWidth, false, Value); }
+void TSizeConstraints::SetMaxHeight(int Value) { SetLimit(FMaxHeight, FMinHeight, false, Value); }
 
 void TSizeConstraints::Assign(TPersistent* Source) {
   auto* source = dynamic_cast<TSizeConstraints*>(Source);
@@ -112,8 +95,15 @@ void TCustomForm::ApplyAlphaBlend() {
 
 // ---- Window state -------------------------------------------------------------------------------
 
+// A shown form's window may be hidden for a while (its owner is minimized)
+// and keeps its minimized or maximized state then.
 TWindowState TCustomForm::WindowState() const {
-  if (!FHandle || !IsWindowVisible(FHandle)) return FWindowState;
+  if (!FHandle || !FShowing) return FWindowState;
+  const TWindowState state = StateOfWindow();
+  return state == wsNormal && !IsWindowVisible(FHandle) ? FWindowState : state;
+}
+
+TWindowState TCustomForm::StateOfWindow() const {
   if (IsIconic(FHandle)) return wsMinimized;
   if (IsZoomed(FHandle)) return wsMaximized;
   return wsNormal;

@@ -278,15 +278,19 @@ TEST_F(ToolkitWin, ApplicationMinimizesAndRestoresTheMainFormOrItsOwnWindow) {
     main->Show();
     HWND target = onTaskBar ? main->Handle() : Application->Handle();
 
+    main->SetWindowState(wsMaximized);
     Application->Minimize();
     Application->Minimize();  // once only
     Pump();
     EXPECT_TRUE(Application->Minimized());
     EXPECT_TRUE(IsIconic(target));
+    // Hidden along with the application window, the form stays maximized.
+    EXPECT_EQ(main->WindowState(), onTaskBar ? wsMinimized : wsMaximized);
     if (!onTaskBar) EXPECT_FALSE(IsWindowVisible(main->Handle()));
     Application->Restore();
     Application->Restore();
     Pump();
+    EXPECT_EQ(main->WindowState(), wsMaximized);
     EXPECT_FALSE(Application->Minimized());
     EXPECT_FALSE(IsIconic(target));
     EXPECT_TRUE(IsWindowVisible(main->Handle()));
