@@ -52,6 +52,7 @@ void TApplication::WndProc(TMessage& Message) {
     if (FMainForm) FMainForm->Close();
     return;
   }
+  if (Message.Msg == WM_SYSCOMMAND && SysCommand(Message.WParam & 0xFFF0)) return;
   Message.Result = DefWindowProcW(FHandle->Handle(), Message.Msg, Message.WParam, Message.LParam);
 }
 
@@ -148,4 +149,77 @@ void TApplication::HandleException(TObject* Sender) {
   } catch (...) {
     Report(Sender, nullptr, L"Unknown exception");
   }
+}
+
+// ---- Minimizing ---------------------------------------------------------------------
+
+HWND TApplication::MinimizeTarget() const {
+  if (FMainFormOnTaskBar && FMainForm && FMainForm->HandleAllocated()) return FMainForm->Handle();
+  return Handle();
+}
+
+bool TApplication::Minimized() const {
+  HWND target = MinimizeTarget();
+  return target && IsIconic(target);
+}
+
+void TApplication::Minimize() {
+  HWND target = MinimizeTarget();
+  if (!target || IsIconic(target)) return;
+  if (target == Handle()) {
+    // Every window of the application goes first, so that only the
+    // application window's icon stays; they come back on restoring.
+    FMinimizeHidden.clear();
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND Window, LPARAM Param) -> BOOL {
+          auto* self = reinterpret_cast<TApplication*>(Param);
+          if (Window == self->Handle() || !IsWindowVisible(Window)) return TRUE;
+          // No exception may leave this callback: out of memory ends the walk.
+          try {
+            self->FMinimizeHidden.push_back(Window);
+          } catch (...) {
+            return FALSE;
+          }
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(this));
+    for (HWND w : FMinimizeHidden) ShowWindow(w, SW_HIDE);
+  }
+  ShowWindow(target, SW_MINIMIZE);
+  if (OnMinimize) OnMinimize(this);
+}
+
+void TApplication::Restore() {
+  HWND target = MinimizeTarget();
+  if (!target || !IsIconic(target)) return;
+  if (target == Handle()) {
+    ShowWindow(target, SW_RESTORE);
+    // The application window is never shown otherwise.
+    ShowWindow(target, SW_HIDE);
+    // Back in their own state, from the bottom of the z-order up.
+    const std::vector<HWND> hidden = std::move(FMinimizeHidden);
+    FMinimizeHidden.clear();
+    for (auto it = hidden.rbegin(); it != hidden.rend(); ++it)
+      if (IsWindow(*it)) ShowWindow(*it, IsIconic(*it) ? SW_SHOWMINNOACTIVE : IsZoomed(*it) ? SW_SHOWMAXIMIZED : SW_SHOWNA);
+    if (FMainForm && FMainForm->HandleAllocated() && IsWindowVisible(FMainForm->Handle()))
+      SetForegroundWindow(FMainForm->Handle());
+  } else {
+    ShowWindow(target, SW_RESTORE);
+  }
+  if (OnRestore) OnRestore(this);
+}
+
+// The system's minimize and restore commands on the application window (its
+// icon while minimized).
+bool TApplication::SysCommand(WPARAM Command) {
+  if (Command == SC_MINIMIZE) {
+    Minimize();
+    return true;
+  }
+  if (Command == SC_RESTORE) {
+    Restore();
+    return true;
+  }
+  return false;
 }

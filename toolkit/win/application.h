@@ -54,6 +54,15 @@ public:
 
   void ControlFocused(TWinControl* Control) override;
 
+  // ---- Minimizing ----
+  // With MainFormOnTaskBar the main form's window is minimized and restored;
+  // otherwise the application window, which takes the forms it owns along.
+  void Minimize();
+  void Restore();
+  bool Minimized() const;
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -62,6 +71,10 @@ private:
   bool ProcessMessage(MSG& Msg);
   bool IsKeyMsg(MSG& Msg);
   void Report(TObject* Sender, const std::exception* E, const std::wstring& Text);
+  HWND MinimizeTarget() const;
+  bool SysCommand(WPARAM Command);
+  // The windows that minimizing the application window hid.
+  std::vector<HWND> FMinimizeHidden;
 
   std::unique_ptr<TUtilWindow> FHandle;
   TCustomForm* FMainForm = nullptr;

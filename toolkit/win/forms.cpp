@@ -50,6 +50,7 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(std:
   FColor = clBtnFace;
   FWidth = 320;
   FHeight = 240;
+  FConstraints.OnChange = [this](TObject*) { ConstraintsChanged(); };
 }
 
 TCustomForm::~TCustomForm() {
@@ -87,23 +88,41 @@ void TCustomForm::CreateParams(TCreateParams& Params) {
   TWinControl::CreateParams(Params);
   Params.Style = WS_CLIPCHILDREN;
   Params.ExStyle = WS_EX_CONTROLPARENT;
+  TBorderIcons icons = FBorderIcons;
   switch (FBorderStyle) {
-    case bsNone: Params.Style |= WS_POPUP; break;
-    case bsSingle: Params.Style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_BORDER; break;
-    case bsSizeable: Params.Style |= WS_OVERLAPPEDWINDOW; break;
+    case bsNone:
+      Params.Style |= WS_POPUP;
+      icons = 0;
+      break;
+    case bsSingle: Params.Style |= WS_CAPTION; break;
+    case bsSizeable: Params.Style |= WS_CAPTION | WS_THICKFRAME; break;
     case bsDialog:
-      Params.Style |= WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+      Params.Style |= WS_POPUP | WS_CAPTION | DS_MODALFRAME;
       Params.ExStyle |= WS_EX_DLGMODALFRAME;
+      icons &= biSystemMenu | biHelp;
       break;
     case bsToolWindow:
-      Params.Style |= WS_CAPTION | WS_SYSMENU;
+      Params.Style |= WS_CAPTION;
       Params.ExStyle |= WS_EX_TOOLWINDOW;
+      icons &= biSystemMenu;
       break;
     case bsSizeToolWin:
-      Params.Style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+      Params.Style |= WS_CAPTION | WS_THICKFRAME;
       Params.ExStyle |= WS_EX_TOOLWINDOW;
+      icons &= biSystemMenu;
       break;
   }
+  // The minimize and maximize bits stay without a system menu: they still
+  // let the taskbar button minimize the window and a caption double click
+  // maximize it (the system just draws no buttons). The help button takes
+  // the place of those two, so it exists only where neither does.
+  if (icons & biSystemMenu) Params.Style |= WS_SYSMENU;
+  if (icons & biMinimize) Params.Style |= WS_MINIMIZEBOX;
+  if (icons & biMaximize) Params.Style |= WS_MAXIMIZEBOX;
+  if ((icons & biHelp) && (icons & biSystemMenu) && !(icons & (biMinimize | biMaximize)))
+    Params.ExStyle |= WS_EX_CONTEXTHELP;
+  if (FAlphaBlend) Params.ExStyle |= WS_EX_LAYERED;
+  if (FFormStyle == fsStayOnTop) Params.ExStyle |= WS_EX_TOPMOST;
   if (!FEnabled) Params.Style |= WS_DISABLED;
   // The main form carries the taskbar button itself when MainFormOnTaskBar is
   // set; other forms are owned by the main form or by the application window.
@@ -129,6 +148,8 @@ void TCustomForm::CreateWnd() {
   TCreateParams params;
   CreateParams(params);
   CreateWindowHandle(params);
+  // A layered window shows nothing until it has its attributes.
+  if (FAlphaBlend) ApplyAlphaBlend();
   // The frame the window really has decides the outer size.
   if (FClientWidth > 0 || FClientHeight > 0) SetClientSize(FClientWidth, FClientHeight);
   UpdateBounds();
@@ -149,8 +170,8 @@ void TCustomForm::SetClientSize(int AWidth, int AHeight) {
     GetClientRect(FHandle, &client);
     const int w = window.right - window.left - client.right + AWidth;
     const int h = window.bottom - window.top - client.bottom + AHeight;
-    SetWindowPos(FHandle, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     UpdateBounds();
+    SetBounds(FLeft, FTop, w, h);
   } else {
     Realign();
   }
@@ -202,10 +223,12 @@ void TCustomForm::UpdateShowing() {
 // Components hooked on the form act before and after passing it on.
 void TCustomForm::CMShowingChanged(TWMBase&) {
   if (FShowing) {
-    ShowWindow(FHandle, SW_SHOWNORMAL);
+    ShowWindow(FHandle, ShowCommand());
     DoShow();
   } else if (FHandle) {
     DoHide();
+    // The state the window had comes back when it is shown again.
+    FWindowState = StateOfWindow();
     ShowWindow(FHandle, SW_HIDE);
   }
 }
@@ -279,7 +302,7 @@ void TCustomForm::Close() {
   } else if (action == caHide) {
     Hide();
   } else if (action == caMinimize) {
-    if (FHandle) ShowWindow(FHandle, SW_MINIMIZE);
+    SetWindowState(wsMinimized);
   } else {
     Release();
   }

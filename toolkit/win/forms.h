@@ -3,6 +3,7 @@
 #pragma once
 
 #include "toolkit/win/controls.h"
+#include "toolkit/win/monitors.h"
 
 #include <functional>
 #include <memory>
@@ -16,6 +17,38 @@ enum TPosition { poDesigned, poScreenCenter };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TFormStyle { fsNormal, fsStayOnTop };
+// The buttons of the title bar, as a set of bits.
+enum TBorderIcon : uint8_t { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = uint8_t;
+
+// Smallest and largest size a form may take; 0 means no limit. A limit set
+// past its partner moves the partner along, so that Min <= Max always holds.
+class TSizeConstraints : public TPersistent {
+public:
+  int MinWidth() const { return FMinWidth; }
+  int MinHeight() const { return FMinHeight; }
+  int MaxWidth() const { return FMaxWidth; }
+  int MaxHeight() const { return FMaxHeight; }
+  // Negative values count as 0 (no limit).
+  void SetMinWidth(int Value);
+  void SetMinHeight(int Value);
+  void SetMaxWidth(int Value);
+  void SetMaxHeight(int Value);
+  void Assign(TPersistent* Source) override;
+  // Width and height brought inside the limits.
+  int ClampWidth(int Width) const { return Clamp(Width, FMinWidth, FMaxWidth); }
+  int ClampHeight(int Height) const { return Clamp(Height, FMinHeight, FMaxHeight); }
+
+  TNotifyEvent OnChange;
+
+private:
+  static int Clamp(int Value, int Min, int Max);
+  void SetLimit(int& Limit, int& Partner, bool IsMinimum, int Value);
+  void Change();
+  int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
+};
 
 class TCustomForm : public TWinControl {
 public:
@@ -31,6 +64,39 @@ public:
   void SetBorderStyle(TFormBorderStyle Value);
   TPosition Position() const { return FPosition; }
   void SetPosition(TPosition Value) { FPosition = Value; }
+  TBorderIcons BorderIcons() const { return FBorderIcons; }
+  // Recreates the window when it exists.
+  void SetBorderIcons(TBorderIcons Value);
+  TFormStyle FormStyle() const { return FFormStyle; }
+  void SetFormStyle(TFormStyle Value);
+
+  // With AlphaBlend on, the whole window is drawn with AlphaBlendValue as its
+  // opacity (0 invisible, 255 opaque); off, it is an ordinary window.
+  bool AlphaBlend() const { return FAlphaBlend; }
+  void SetAlphaBlend(bool Value);
+  uint8_t AlphaBlendValue() const { return FAlphaBlendValue; }
+  void SetAlphaBlendValue(uint8_t Value);
+
+  // Read from the window while the form is shown; before that, how it will appear.
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState Value);
+  TSizeConstraints& Constraints() { return FConstraints; }
+  void SetConstraints(const TSizeConstraints& Value) { FConstraints.Assign(const_cast<TSizeConstraints*>(&Value)); }
+  // Clamps the size to Constraints.
+  void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+  // Stored settings read by components placed on the form; the form itself
+  // shows no scroll bars and does not rescale.
+  bool AutoScroll() const { return FAutoScroll; }
+  void SetAutoScroll(bool Value) { FAutoScroll = Value; }
+  bool Scaled() const { return FScaled; }
+  void SetScaled(bool Value) { FScaled = Value; }
+  int PixelsPerInch() const { return FPixelsPerInch; }
+  // Values below 1 are ignored.
+  void SetPixelsPerInch(int Value);
+
+  // The monitor the form is on (the primary one before the window exists).
+  TMonitor Monitor() const;
   TRect ClientRect() override;
   void SetClientSize(int AWidth, int AHeight) override;
   // True from the moment the form starts being shown until it starts being
@@ -75,7 +141,18 @@ protected:
   // Sends CM_SHOWINGCHANGED when Showing must change to follow Visible.
   void UpdateShowing();
 
+  void DestroyWnd() override;
+  // The show command that gives the window its WindowState.
+  int ShowCommand() const;
+  // The state the window has now (it must exist).
+  TWindowState StateOfWindow() const;
+  void ApplyAlphaBlend();
+  void ConstraintsChanged();
+
   void WMClose(TWMBase& Message) override;
+  void WMGetMinMaxInfo(TWMGetMinMaxInfo& Message) override;
+  void WMSysCommand(TWMSysCommand& Message) override;
+  void CMRecreateWnd(TWMBase& Message) override;
   void CMVisibleChanged(TCMVisibleChanged& Message) override;
   void CMShowingChanged(TWMBase& Message) override;
   void CMDialogKey(TWMKey& Message) override;
@@ -84,6 +161,16 @@ protected:
   std::unique_ptr<TCanvas> FCanvas;
   TFormBorderStyle FBorderStyle = bsSizeable;
   TPosition FPosition = poDesigned;
+  TBorderIcons FBorderIcons = biSystemMenu | biMinimize | biMaximize;
+  TFormStyle FFormStyle = fsNormal;
+  bool FAlphaBlend = false;
+  uint8_t FAlphaBlendValue = 255;
+  // The state while the window is not shown; taken from the window on hiding.
+  TWindowState FWindowState = wsNormal;
+  TSizeConstraints FConstraints;
+  bool FAutoScroll = false;
+  bool FScaled = true;
+  int FPixelsPerInch = 96;
   TWinControl* FActiveControl = nullptr;
   int FModalResult = mrNone;
   bool FModal = false;
