@@ -286,7 +286,9 @@ TEST_F(ToolkitWin, ApplicationMinimizesAndRestoresTheMainFormOrItsOwnWindow) {
     EXPECT_TRUE(IsIconic(target));
     // Hidden along with the application window, the form stays maximized.
     EXPECT_EQ(main->WindowState(), onTaskBar ? wsMinimized : wsMaximized);
-    if (!onTaskBar) EXPECT_FALSE(IsWindowVisible(main->Handle()));
+    if (!onTaskBar) {
+      EXPECT_FALSE(IsWindowVisible(main->Handle()));
+    }
     Application->Restore();
     Application->Restore();
     Pump();
@@ -295,7 +297,9 @@ TEST_F(ToolkitWin, ApplicationMinimizesAndRestoresTheMainFormOrItsOwnWindow) {
     EXPECT_FALSE(IsIconic(target));
     EXPECT_TRUE(IsWindowVisible(main->Handle()));
     EXPECT_FALSE(IsIconic(main->Handle()));
-    if (!onTaskBar) EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+    if (!onTaskBar) {
+      EXPECT_FALSE(IsWindowVisible(Application->Handle()));
+    }
 
     // The main form's minimize command minimizes the application.
     SendMessageW(main->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
