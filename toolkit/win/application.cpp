@@ -52,7 +52,7 @@ void TApplication::WndProc(TMessage& Message) {
     if (FMainForm) FMainForm->Close();
     return;
   }
-  if (Message.Msg == WM_SYSCOMMAND && SysCommand(Message.WParam & 0xFFF0)) return;
+  if (Message.Msg == WM_SYSCOMMAND && SysCommand(TWMSysCommand(Message).CmdType)) return;
   Message.Result = DefWindowProcW(FHandle->Handle(), Message.Msg, Message.WParam, Message.LParam);
 }
 

@@ -490,6 +490,13 @@ protected:
   bool FDoubleBuffered = false;
   int FAlignLevel = 0;
 
+  // The windowed control at the top of this one's parent chain (itself
+  // without a parent): the form that is offered dialog keys and characters.
+  TWinControl* KeyRoot();
+  // True when the control sees the keys of its children before they do (a
+  // form with KeyPreview).
+  virtual bool PreviewsKeys() const { return false; }
+
 private:
   friend class TControl;
   friend class TCustomForm;

@@ -105,6 +105,7 @@ public:
 
   // The form's KeyDown, KeyUp and KeyPress see its controls' keys first.
   bool KeyPreview() const { return FKeyPreview; }
+  bool PreviewsKeys() const override { return FKeyPreview; }
   void SetKeyPreview(bool Value) { FKeyPreview = Value; }
 
   TWinControl* ActiveControl() const { return FActiveControl; }

@@ -4,7 +4,6 @@
 #include "toolkit/win/controls.h"
 
 #include "toolkit/core/scope.h"
-#include "toolkit/win/forms.h"
 
 #include <algorithm>
 #include <vector>
@@ -156,6 +155,12 @@ bool IsAccel(WORD Key, const std::wstring& Caption) {
 
 // ---- Keys -------------------------------------------------------------------------------------
 
+TWinControl* TWinControl::KeyRoot() {
+  TWinControl* root = this;
+  while (root->FParent) root = root->FParent;
+  return root;
+}
+
 TWinControl* TWinControl::FindControlAbove(HWND Window) {
   for (HWND w = Window; w; w = (GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD) ? GetParent(w) : nullptr)
     if (TWinControl* control = FindControl(w)) return control;
@@ -177,22 +182,22 @@ void TWinControl::KeyPress(wchar_t& Key) {
 // With KeyPreview the form sees the key before the control; a zeroed key
 // goes no further. Each returns whether the key is still there.
 bool TWinControl::DoKeyDown(WORD& Key, TShiftState Shift) {
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview()) static_cast<TWinControl*>(form)->KeyDown(Key, Shift);
+  TWinControl* root = KeyRoot();
+  if (root != this && root->PreviewsKeys()) root->KeyDown(Key, Shift);
   if (Key != 0) KeyDown(Key, Shift);
   return Key != 0;
 }
 
 bool TWinControl::DoKeyUp(WORD& Key, TShiftState Shift) {
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview()) static_cast<TWinControl*>(form)->KeyUp(Key, Shift);
+  TWinControl* root = KeyRoot();
+  if (root != this && root->PreviewsKeys()) root->KeyUp(Key, Shift);
   if (Key != 0) KeyUp(Key, Shift);
   return Key != 0;
 }
 
 bool TWinControl::DoKeyPress(wchar_t& Key) {
-  TCustomForm* form = GetParentForm(this);
-  if (form && form != this && form->KeyPreview()) static_cast<TWinControl*>(form)->KeyPress(Key);
+  TWinControl* root = KeyRoot();
+  if (root != this && root->PreviewsKeys()) root->KeyPress(Key);
   if (Key != 0) KeyPress(Key);
   return Key != 0;
 }
@@ -235,8 +240,7 @@ void TWinControl::WMChar(TWMKey& Message) {
   MSG msg{FHandle, WM_CHAR, Message.Raw.WParam, Message.KeyData, 0, {}};
   const LRESULT code = FHandle ? SendMessageW(FHandle, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)) : 0;
   if (!(code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS))) {
-    TCustomForm* form = GetParentForm(this);
-    if (form && form->Perform(CM_DIALOGCHAR, key, Message.KeyData) != 0) return;
+    if (KeyRoot()->Perform(CM_DIALOGCHAR, key, Message.KeyData) != 0) return;
   }
   DefaultHandler(Message.Raw);
 }
@@ -259,8 +263,7 @@ bool TWinControl::WantsKey(WORD Key, LPARAM KeyData, UINT KeyMsg) {
 // then the form's handling passes it to the controls until one uses it.
 bool TWinControl::OfferDialogKey(const TWMKey& Message, UINT KeyMsg) {
   if (WantsKey(Message.CharCode, Message.KeyData, KeyMsg)) return false;
-  TCustomForm* form = GetParentForm(this);
-  return form && form->Perform(CM_DIALOGKEY, Message.CharCode, Message.KeyData) != 0;
+  return KeyRoot()->Perform(CM_DIALOGKEY, Message.CharCode, Message.KeyData) != 0;
 }
 
 void TWinControl::CNKeyDown(TWMKey& Message) { Message.Result = OfferDialogKey(Message, WM_KEYDOWN) ? 1 : 0; }
@@ -270,8 +273,7 @@ void TWinControl::CNSysKeyDown(TWMKey& Message) { Message.Result = OfferDialogKe
 // Alt+character goes to the form before the window's own handling, which
 // would beep for a character no menu uses.
 void TWinControl::CNSysChar(TWMKey& Message) {
-  TCustomForm* form = GetParentForm(this);
-  Message.Result = form && form->Perform(CM_DIALOGCHAR, Message.CharCode, Message.KeyData) != 0 ? 1 : 0;
+  Message.Result = KeyRoot()->Perform(CM_DIALOGCHAR, Message.CharCode, Message.KeyData) != 0 ? 1 : 0;
 }
 
 // Passed down to every control of the form until one uses it.
