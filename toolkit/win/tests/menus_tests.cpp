@@ -1,0 +1,1 @@
+#include "toolkit/win/tests/toolkit_test_support.h"
