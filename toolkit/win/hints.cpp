@@ -181,7 +181,11 @@ void THintController::MessageSeen(const MSG& Msg) {
       MouseOver(nullptr, PointFromLParam(Msg.lParam));
       break;
     case WM_MOUSELEAVE:
-      if (FHintControl && WindowOf(FHintControl) == Msg.hwnd) CancelHint();
+      // A leave that was overtaken by the mouse coming back is stale.
+      if (FHintControl && WindowOf(FHintControl) == Msg.hwnd) {
+        POINT p{};
+        if (!GetCursorPos(&p) || WindowFromPoint(p) != Msg.hwnd) CancelHint();
+      }
       break;
     case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
     case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:

@@ -22,12 +22,31 @@ template <class F> bool PumpUntil(F Done, int Milliseconds = 1000) {
 
 void PumpFor(int Milliseconds) { PumpUntil([] { return false; }, Milliseconds); }
 
+// Moves the real cursor and waits until the system reports it there. A late
+// report of an earlier move can put it back, so the move is repeated.
+void PlaceCursor(TPoint P) {
+  auto there = [P] {
+    POINT c{};
+    GetCursorPos(&c);
+    return c.x == P.X && c.y == P.Y;
+  };
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    SetCursorPos(P.X, P.Y);
+    PumpFor(5);
+    if (there()) {
+      PumpFor(5);
+      if (there()) return;
+    }
+  }
+}
+
 // Puts the real cursor over the point and tells the window, as the system
 // does for a real move (a window tracking the mouse would otherwise hear that
 // the mouse left it).
 void MoveTo(TWinControl* Window, int X, int Y) {
-  const TPoint p = Window->ClientToScreen(TPoint{X, Y});
-  SetCursorPos(p.X, p.Y);
+  PlaceCursor(Window->ClientToScreen(TPoint{X, Y}));
+  // What the system makes of the move arrives first.
+  PumpFor(10);
   PostMessageW(Window->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(X, Y));
 }
 
@@ -143,6 +162,7 @@ TEST_F(ToolkitHints, ShowsAfterThePauseWithWhatCMHintShowChanged) {
     }
     old(m);
   };
+  Application->SetHintPause(150);
   MoveTo(Panel, 10, 12);
   Application->ProcessMessages();
   EXPECT_EQ(ShownHint(), nullptr);  // the pause has not passed yet
@@ -270,11 +290,13 @@ TEST_F(ToolkitHints, AGraphicChildsHintCountsAndAFreedControlIsForgotten) {
 }
 
 TEST_F(ToolkitHints, ActivateHintShowsAtOnceAndCancelGivesEverythingBack) {
-  Application->ProcessMessages();
-  const TLiveCounts before = LiveCounts();
   Application->SetHintPause(5000);
   const TPoint p = Panel->ClientToScreen(TPoint{30, 30});
-  SetCursorPos(p.X, p.Y);
+  PlaceCursor(p);
+  Application->ProcessMessages();
+  // A real mouse move may have left a hint pending: start from rest.
+  Application->CancelHint();
+  const TLiveCounts before = LiveCounts();
   Application->ActivateHint(p);
   ASSERT_NE(ShownHint(), nullptr);
   EXPECT_EQ(Application->Hints().HintControl(), Panel);
@@ -319,6 +341,7 @@ TEST_F(ToolkitWin, SetCursorAnswersWithTheCursorOfTheControlUnderTheMouse) {
   label->SetBounds(10, 10, 50, 20);
   label->SetParent(panel);
   Form->Show();
+  PumpFor(50);  // the window settles where the system puts it
   int changes = 0;
   TWndMethod old = panel->WindowProc;
   panel->WindowProc = [&, old](TMessage& m) {
@@ -326,8 +349,7 @@ TEST_F(ToolkitWin, SetCursorAnswersWithTheCursorOfTheControlUnderTheMouse) {
     old(m);
   };
   auto cursorOver = [&](TControl* control, int x, int y, LRESULT* result = nullptr) {
-    const TPoint p = control->ClientToScreen(TPoint{x, y});
-    SetCursorPos(p.X, p.Y);
+    PlaceCursor(control->ClientToScreen(TPoint{x, y}));
     SetCursor(nullptr);
     const LRESULT r = SendMessageW(panel->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(panel->Handle()),
                                    MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -355,8 +377,7 @@ TEST_F(ToolkitWin, SetCursorAnswersWithTheCursorOfTheControlUnderTheMouse) {
   EXPECT_EQ(r, 0);
   // Outside the client area the window is not asked about its controls.
   panel->SetCursor(crHandPoint);
-  const TPoint p = panel->ClientToScreen(TPoint{100, 60});
-  SetCursorPos(p.X, p.Y);
+  PlaceCursor(panel->ClientToScreen(TPoint{100, 60}));
   SetCursor(nullptr);
   SendMessageW(panel->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(panel->Handle()), MAKELPARAM(HTBORDER, WM_MOUSEMOVE));
   EXPECT_NE(GetCursor(), Screen->Cursors(crHandPoint));
