@@ -1,5 +1,5 @@
 // Hints (window, controller and control properties) and cursors.
-#include "toolkit/win/tests/toolkit_test_support.h"
+#include "toolkit/win/tests/pointer_test_support.h"
 
 #include "toolkit/win/screen.h"
 
@@ -8,37 +8,6 @@
 #include <string>
 
 namespace {
-
-// Dispatches messages until Done() holds or a second has passed.
-template <class F> bool PumpUntil(F Done, int Milliseconds = 1000) {
-  const DWORD start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - start > static_cast<DWORD>(Milliseconds)) return false;
-    Application->ProcessMessages();
-    Sleep(2);
-  }
-  return true;
-}
-
-void PumpFor(int Milliseconds) { PumpUntil([] { return false; }, Milliseconds); }
-
-// Moves the real cursor and waits until the system reports it there. A late
-// report of an earlier move can put it back, so the move is repeated.
-void PlaceCursor(TPoint P) {
-  auto there = [P] {
-    POINT c{};
-    GetCursorPos(&c);
-    return c.x == P.X && c.y == P.Y;
-  };
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    SetCursorPos(P.X, P.Y);
-    PumpFor(5);
-    if (there()) {
-      PumpFor(5);
-      if (there()) return;
-    }
-  }
-}
 
 // Puts the real cursor over the point and tells the window, as the system
 // does for a real move (a window tracking the mouse would otherwise hear that
@@ -333,15 +302,7 @@ TEST_F(ToolkitWin, ScreenCursorsAndMetrics) {
 }
 
 TEST_F(ToolkitWin, SetCursorAnswersWithTheCursorOfTheControlUnderTheMouse) {
-  Form->SetBounds(100, 100, 320, 240);
-  auto* panel = new TPanel(Form.get());
-  panel->SetBounds(20, 20, 150, 100);
-  panel->SetParent(Form.get());
-  auto* label = new TLabel(Form.get());
-  label->SetBounds(10, 10, 50, 20);
-  label->SetParent(panel);
-  Form->Show();
-  PumpFor(50);  // the window settles where the system puts it
+  auto [panel, label] = ShowPanelWithLabel(*Form);
   int changes = 0;
   TWndMethod old = panel->WindowProc;
   panel->WindowProc = [&, old](TMessage& m) {

@@ -1,5 +1,5 @@
 // Menu items, popup menus and a control's context menu.
-#include "toolkit/win/tests/toolkit_test_support.h"
+#include "toolkit/win/tests/pointer_test_support.h"
 
 #include "toolkit/win/menus.h"
 
@@ -202,14 +202,7 @@ TEST_F(ToolkitWin, OwnerDrawnItemsAreMeasuredAndDrawnByTheirEvents) {
 }
 
 TEST_F(ToolkitWin, ContextMenuOpensTheMenuOfTheControlOrGoesToTheParent) {
-  Form->SetBounds(100, 100, 320, 240);
-  auto* panel = new TPanel(Form.get());
-  panel->SetBounds(20, 20, 150, 100);
-  panel->SetParent(Form.get());
-  auto* label = new TLabel(Form.get());
-  label->SetBounds(10, 10, 50, 20);
-  label->SetParent(panel);
-  Form->Show();
+  auto [panel, label] = ShowPanelWithLabel(*Form);
   auto* panelMenu = new TPopupMenu(Form.get());
   auto* labelMenu = new TPopupMenu(Form.get());
   std::vector<std::pair<TPopupMenu*, TComponent*>> opened;
