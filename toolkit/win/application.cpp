@@ -88,6 +88,7 @@ bool TApplication::ProcessMessage(MSG& Msg) {
     FTerminated = true;
     return true;
   }
+  FHints.MessageSeen(Msg);
   if (!IsKeyMsg(Msg)) {
     TranslateMessage(&Msg);
     DispatchMessageW(&Msg);

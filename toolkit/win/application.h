@@ -3,6 +3,7 @@
 #pragma once
 
 #include "toolkit/win/forms.h"
+#include "toolkit/win/hints.h"
 #include "toolkit/win/utilwindow.h"
 
 #include <functional>
@@ -63,6 +64,21 @@ public:
   TNotifyEvent OnMinimize;
   TNotifyEvent OnRestore;
 
+  // Hints (hints.h): shown after HintPause (ms) over a control with ShowHint
+  // and a Hint, hidden after HintHidePause, on a click, a key, or when the
+  // mouse leaves the control.
+  bool ShowHint() const { return FHints.ShowHint(); }
+  void SetShowHint(bool Value) { FHints.SetShowHint(Value); }
+  int HintPause() const { return FHints.HintPause(); }
+  void SetHintPause(int Value) { FHints.SetHintPause(Value); }
+  int HintHidePause() const { return FHints.HintHidePause(); }
+  void SetHintHidePause(int Value) { FHints.SetHintHidePause(Value); }
+  void CancelHint() { FHints.CancelHint(); }
+  void ActivateHint(TPoint CursorPos) { FHints.ActivateHint(CursorPos); }
+  const THintController& Hints() const { return FHints; }
+  // May change the text and the hint info, or refuse the hint (CanShow false).
+  TShowHintEvent OnShowHint;
+
 protected:
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
@@ -84,6 +100,7 @@ private:
   bool FHandlingException = false;
   std::vector<std::pair<int, TWindowHook>> FHooks;
   int FNextHookId = 1;
+  THintController FHints{this};
 };
 
 extern TApplication* Application;

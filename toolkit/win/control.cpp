@@ -2,6 +2,9 @@
 // toolkit's change messages shared by windowed and graphic controls.
 #include "toolkit/win/controls.h"
 
+#include "toolkit/win/menus.h"
+#include "toolkit/win/screen.h"
+
 #include <algorithm>
 
 namespace {
@@ -178,6 +181,36 @@ void TControl::SendToBack() {
 }
 
 void TControl::Changed() { Perform(CM_INVALIDATE); }
+
+bool TControl::ShowHint() const {
+  if (FParentShowHint && FParent) return FParent->ShowHint();
+  return FShowHint;
+}
+
+void TControl::SetShowHint(bool Value) {
+  FShowHint = Value;
+  FParentShowHint = false;
+}
+
+void TControl::SetCursor(TCursor Value) {
+  if (Value == FCursor) return;
+  FCursor = Value;
+  Perform(CM_CURSORCHANGED);
+  // The cursor changes at once when the mouse is over the control.
+  Screen->RefreshCursor();
+}
+
+void TControl::SetPopupMenu(TPopupMenu* Value) {
+  if (Value == FPopupMenu) return;
+  if (FPopupMenu) RemoveFreeNotification(FPopupMenu);
+  FPopupMenu = Value;
+  if (Value) FreeNotification(Value);
+}
+
+void TControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && FPopupMenu && AComponent == FPopupMenu) FPopupMenu = nullptr;
+}
 
 void TControl::Click() {
   if (OnClick) OnClick(this);

@@ -11,7 +11,9 @@
 // Sources by class family: control.cpp (TControl), wincontrol.cpp (windows,
 // children, focus, alignment), wincontrol_paint.cpp (painting),
 // wincontrol_input.cpp (keys, dialog keys, mouse enter/leave and the wheel),
-// dispatch.cpp (the one switch and the window procedure), graphiccontrol.cpp.
+// dispatch.cpp (the one switch and the window procedure), graphiccontrol.cpp;
+// the cursor handling is with the screen (screen.cpp), the context menu with
+// the menus (menus.cpp).
 #pragma once
 
 #include "toolkit/core/components.h"
@@ -56,6 +58,15 @@ enum TControlStateFlag : uint32_t {
 };
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+// Mouse cursor ids: crDefault leaves the choice to the window (its class
+// cursor); the others name the system cursors (Screen->Cursors maps them).
+using TCursor = int;
+constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBeam = -4, crSizeNESW = -6,
+                  crSizeNS = -7, crSizeNWSE = -8, crSizeWE = -9, crUpArrow = -10, crHourGlass = -11, crNo = -18,
+                  crAppStart = -19, crHelp = -20, crHandPoint = -21, crSizeAll = -22;
+
+class TPopupMenu;
 
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
@@ -161,6 +172,22 @@ public:
   // Moves the control to the top or the bottom of its siblings' z-order.
   void BringToFront();
   void SendToBack();
+
+  // The hint text, and whether it is shown. ShowHint follows the parent's
+  // while ParentShowHint is set (the default); setting ShowHint clears it.
+  const std::wstring& Hint() const { return FHint; }
+  void SetHint(const std::wstring& Value) { FHint = Value; }
+  bool ShowHint() const;
+  void SetShowHint(bool Value);
+  bool ParentShowHint() const { return FParentShowHint; }
+  void SetParentShowHint(bool Value) { FParentShowHint = Value; }
+  // The cursor over the control; a change sends CM_CURSORCHANGED.
+  TCursor Cursor() const { return FCursor; }
+  void SetCursor(TCursor Value);
+  // The menu a right click or the menu key opens (not owned; forgotten
+  // when the menu is freed).
+  TPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TPopupMenu* Value);
 
   TNotifyEvent OnClick;
   TNotifyEvent OnDblClick;
@@ -308,6 +335,13 @@ protected:
   std::wstring FText;
   uint32_t FControlStyle = csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
   uint32_t FControlState = 0;
+  std::wstring FHint;
+  bool FShowHint = false;
+  bool FParentShowHint = true;
+  TCursor FCursor = crDefault;
+  TPopupMenu* FPopupMenu = nullptr;
+
+  void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
   friend class TWinControl;
@@ -404,6 +438,9 @@ public:
   void StartTimer(UINT_PTR Id, UINT Interval);
   void StopTimer(UINT_PTR Id);
 
+  // The topmost visible graphic child at Pos (client coordinates), or nullptr.
+  TControl* ControlAtPos(TPoint Pos, bool AllowDisabled) const;
+
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
   TKeyEvent OnKeyDown;
@@ -480,6 +517,8 @@ protected:
   void CMDialogChar(TWMKey& Message) override;
   void CMFocusChanged(TCMFocusChanged& Message) override;
   void CMRecreateWnd(TWMBase& Message) override;
+  void WMSetCursor(TWMSetCursor& Message) override;
+  void WMContextMenu(TWMContextMenu& Message) override;
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;

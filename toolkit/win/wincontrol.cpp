@@ -358,6 +358,15 @@ void TWinControl::StopTimer(UINT_PTR Id) {
   CountLive(lkTimer, -1);
 }
 
+TControl* TWinControl::ControlAtPos(TPoint Pos, bool AllowDisabled) const {
+  for (auto it = FControls.rbegin(); it != FControls.rend(); ++it) {
+    TControl* c = *it;
+    if (dynamic_cast<TWinControl*>(c) || !c->FVisible || (!c->FEnabled && !AllowDisabled)) continue;
+    if (Pos.X >= c->FLeft && Pos.X < c->FLeft + c->FWidth && Pos.Y >= c->FTop && Pos.Y < c->FTop + c->FHeight) return c;
+  }
+  return nullptr;
+}
+
 // The window's timers end with it.
 void TWinControl::ForgetTimers() {
   CountLive(lkTimer, -static_cast<int>(FTimers.size()));
