@@ -40,19 +40,8 @@ TWinControl* HolderOf(TControl* C) {
   return C->Parent();
 }
 
-// The topmost visible, enabled graphic child of Window at P (client coordinates).
-TControl* GraphicChildAt(TWinControl* Window, TPoint P) {
-  for (int i = Window->ControlCount() - 1; i >= 0; --i) {
-    TControl* c = Window->Controls(i);
-    if (dynamic_cast<TWinControl*>(c) || !c->Visible() || !c->Enabled()) continue;
-    const TRect r = c->BoundsRect();
-    if (P.X >= r.Left && P.X < r.Right && P.Y >= r.Top && P.Y < r.Bottom) return c;
-  }
-  return nullptr;
-}
-
 TControl* ControlAtClientPoint(TWinControl* Window, TPoint P) {
-  TControl* graphic = GraphicChildAt(Window, P);
+  TControl* graphic = Window->ControlAtPos(P, false);
   return graphic ? graphic : Window;
 }
 
