@@ -275,3 +275,27 @@ TEST_F(GameWindow, AWholeGamePlayedWithTheColourButtonsEndsInTheWinMessage) {
       << WideToUtf8(watcher.Text);
   EXPECT_EQ(Win->MoveNum->Caption(), std::to_wstring(presses));
 }
+
+// Rounds of play, painted on screen and ended by the win message, give back
+// every GDI object, DC, window and timer they took.
+TEST_F(GameWindow, RoundsOfPlayLeaveTheLiveCountsFlat) {
+  TmainwinTestProbe p(Win);
+  Win->ChooseSize->SetItemIndex(0);
+  Win->ChooseColors->SetItemIndex(0);
+  auto round = [&] {
+    Win->StartGameClick(Win->StartGame);
+    TBoxWatcher watcher;
+    watcher.Start(L"提 示");
+    for (int presses = 0; p.XSize() > 0 && presses < 300; ++presses) {
+      Click(p.ColorBtn()[presses % 3]);
+      UpdateWindow(Win->Handle());
+    }
+    watcher.Join();
+    Application->ProcessMessages();
+    return watcher.Found.load();
+  };
+  ASSERT_TRUE(round());  // the first round makes what lives on (the box's class, cached fonts)
+  const TLiveCounts before = LiveCounts();
+  for (int i = 0; i < 5; ++i) ASSERT_TRUE(round()) << i;
+  EXPECT_EQ(LiveCounts(), before);
+}
