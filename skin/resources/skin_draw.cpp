@@ -1,5 +1,7 @@
 #include "skin/resources/skin_draw.h"
 
+#include "toolkit/core/scope.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -105,18 +107,13 @@ void DrawAutoStretch(const TCustomBitmap32* Src, TCustomBitmap32* Dst, bool Opaq
 void TileImage(const TCustomBitmap32* Src, TCustomBitmap32* Dst, int32_t X, int32_t Y) {
   if (!Valid(Src) || !Dst) return;
   const int32_t sw = std::max(Src->Width(), 1), sh = std::max(Src->Height(), 1);
-  Dst->Lock();
-  Dst->BeginUpdate();
-  try {
+  {
+    Dst->Lock();
+    TScopeExit unlock([Dst] { Dst->Unlock(); });
+    TUpdateScope update(*Dst);
     for (int32_t r = 0; r <= Dst->Height() / sh; ++r)
       for (int32_t c = 0; c <= Dst->Width() / sw; ++c) Src->DrawTo(Dst, X + c * sw, Y + r * sh);
-  } catch (...) {
-    Dst->EndUpdate();
-    Dst->Unlock();
-    throw;
   }
-  Dst->EndUpdate();
-  Dst->Unlock();
   Dst->Changed();
 }
 

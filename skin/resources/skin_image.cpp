@@ -1,5 +1,7 @@
 #include "skin/resources/skin_image.h"
 
+#include "toolkit/core/scope.h"
+
 #include <algorithm>
 
 #include "gfx/transforms.h"
@@ -9,8 +11,8 @@
 
 void CutRect(TCustomBitmap32* Strip, const TRect& Rect, TCustomBitmap32* AImage, TColor32 Background) {
   if (!Strip || !AImage) return;
-  AImage->BeginUpdate();
-  try {
+  {
+    TUpdateScope update(*AImage);
     Strip->CopyPropertiesTo(AImage);
     AImage->SetSize(std::max(Rect.Width(), 0), std::max(Rect.Height(), 0));
     if (!AImage->Empty()) {
@@ -22,11 +24,7 @@ void CutRect(TCustomBitmap32* Strip, const TRect& Rect, TCustomBitmap32* AImage,
       // opacity when the strip is laid on by blending.
       for (int pass = 0; pass < 8; ++pass) Transform(AImage, Strip, &t);
     }
-  } catch (...) {
-    AImage->EndUpdate();
-    throw;
   }
-  AImage->EndUpdate();
   AImage->Changed();
 }
 

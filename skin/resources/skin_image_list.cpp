@@ -1,5 +1,7 @@
 #include "skin/resources/skin_image_list.h"
 
+#include "toolkit/core/scope.h"
+
 #include "skin/resources/component_stream.h"
 #include "skin/resources/skin_image.h"
 
@@ -153,16 +155,12 @@ void ReadImageList(TVelSkinImageList& List, const TStreamObject& Object) {
     } else if (p.Name == "Bitmaps") {
       if (p.Value.Type != TValueType::vaCollection) PropertyError(path, "Invalid property value");
       TVelSkinBitmapCollection& bitmaps = *List.Bitmaps();
-      bitmaps.BeginUpdate();
-      try {
+      {
+        TUpdateScope update(bitmaps);
         bitmaps.Clear();
         for (size_t i = 0; i < p.Value.Items.size(); ++i)
           ReadItem(*bitmaps.Add(), p.Value.Items[i], path + "[" + std::to_string(i) + "]");
-      } catch (...) {
-        bitmaps.EndUpdate();
-        throw;
       }
-      bitmaps.EndUpdate();
     } else {
       PropertyError(path, "Property " + p.Name + " does not exist");
     }

@@ -1,5 +1,7 @@
 #include "skin/resources/skin_res_manager.h"
 
+#include "toolkit/core/scope.h"
+
 #include <cmath>
 #include <cstring>
 #include <system_error>
@@ -93,14 +95,11 @@ int IndexInList(const TVelSkinImageList* List, const std::wstring& ResID) {
 int AppendItem(TVelSkinImageList* List, const TCustomBitmap32* Image, const std::wstring& ResID,
                const std::wstring& Description) {
   TVelSkinBitmapItem* item = List->Bitmaps()->Add();
-  try {
-    item->SetResID(ResID);
-    item->SetDescription(Description);
-    if (Image) item->SetBitmap(Image);
-  } catch (...) {
-    delete item;
-    throw;
-  }
+  TScopeExit discard([item] { delete item; });
+  item->SetResID(ResID);
+  item->SetDescription(Description);
+  if (Image) item->SetBitmap(Image);
+  discard.Dismiss();
   return item->Index();
 }
 
@@ -149,17 +148,13 @@ void OpaqueWhenAlphaUnused(TCustomBitmap32& Image) {
 // Copies pixels (and, for a PNG, the draw mode that says whether it is
 // transparent) of a freshly loaded image into an existing bitmap.
 void TakeLoadedImage(const TVelSkinImage& Loaded, bool IsPng, TCustomBitmap32& Target) {
-  Target.BeginUpdate();
-  try {
+  {
+    TUpdateScope update(Target);
     Target.SetSize(Loaded.Width(), Loaded.Height());
     if (!Target.Empty())
       std::memcpy(Target.Bits(), Loaded.Bits(), size_t(Loaded.Width()) * size_t(Loaded.Height()) * 4);
     if (IsPng) Target.SetDrawMode(Loaded.DrawMode());
-  } catch (...) {
-    Target.EndUpdate();
-    throw;
   }
-  Target.EndUpdate();
   Target.Changed();
 }
 
@@ -198,17 +193,13 @@ void ScaleSkinImage(TCustomBitmap32* Src, TCustomBitmap32* Dst, double Scale) {
   t.Scale(TFloat(Scale));
   const TRect bounds = MakeRect(t.GetTransformedBounds(), rrClosest);
   CheckImageSize(bounds.Width(), bounds.Height());
-  Dst->BeginUpdate();
-  try {
+  {
+    TUpdateScope update(*Dst);
     Dst->SetDrawMode(dmBlend);
     Dst->SetSize(bounds.Width(), bounds.Height());
     Dst->Clear(0);
     for (int pass = 0; pass < 8; ++pass) Transform(Dst, &source, &t);
-  } catch (...) {
-    Dst->EndUpdate();
-    throw;
   }
-  Dst->EndUpdate();
   Dst->Changed();
 }
 
@@ -339,8 +330,8 @@ void TVelSkinResManager::LoadPng(const std::vector<uint8_t>& Bytes, TVelSkinImag
 
   const TPngTransparency mode = PngTransparencyOf(info);
   const uint32_t key = mode == ptSingleColor ? PngTransparentColor(info) : 0;
-  Image.BeginUpdate();
-  try {
+  {
+    TUpdateScope update(Image);
     Image.SetSize(decoded.Width, decoded.Height);
     TColor32* dst = Image.Bits();
     const size_t n = decoded.Pixels.size();
@@ -356,11 +347,7 @@ void TVelSkinResManager::LoadPng(const std::vector<uint8_t>& Bytes, TVelSkinImag
       }
     }
     Image.SetDrawMode(mode == ptNone ? dmOpaque : dmBlend);
-  } catch (...) {
-    Image.EndUpdate();
-    throw;
   }
-  Image.EndUpdate();
   Image.Changed();
 }
 
@@ -377,20 +364,16 @@ void TVelSkinResManager::LoadGeneric(const std::vector<uint8_t>& Bytes, TVelSkin
   CheckImageSize(decoded.Width, decoded.Height);
   if (decoded.Pixels.size() != size_t(decoded.Width) * size_t(decoded.Height))
     throw EImageDecodeError("Cannot decode the image: the codec returned a wrong pixel count");
-  Image.BeginUpdate();
-  try {
+  {
+    TUpdateScope update(Image);
     Image.SetSize(decoded.Width, decoded.Height);
     TColor32* dst = Image.Bits();
     // Any other picture is laid over white and made opaque.
     for (size_t i = 0; i < decoded.Pixels.size(); ++i) {
       dst[i] = BlendPixel(decoded.Pixels[i], 0xFFFFFFFFu) | 0xFF000000u;
     }
-  } catch (...) {
-    Image.EndUpdate();
-    throw;
+    FinishBlending();
   }
-  FinishBlending();
-  Image.EndUpdate();
   Image.Changed();
 }
 
@@ -532,18 +515,14 @@ void WriteDesignTimeRes(const std::filesystem::path& FileName, const TVelSkinIma
 // place (their bitmap objects survive), so images that controls already hold
 // stay valid; only surplus items at the end are freed.
 void UpdateItemsInPlace(TVelSkinBitmapCollection& Target, const TVelSkinBitmapCollection& Source) {
-  Target.BeginUpdate();
-  try {
+  {
+    TUpdateScope update(Target);
     for (int i = 0; i < Source.Count(); ++i) {
       TVelSkinBitmapItem* item = i < Target.Count() ? Target.Items(i) : Target.Add();
       item->Assign(Source.Items(i));
     }
     while (Target.Count() > Source.Count()) Target.Delete(Target.Count() - 1);
-  } catch (...) {
-    Target.EndUpdate();
-    throw;
   }
-  Target.EndUpdate();
 }
 
 }  // namespace
