@@ -119,8 +119,11 @@ void TFont::SetHandle(HFONT Value) {
   FStyle = static_cast<TFontStyles>((lf.lfWeight >= FW_BOLD ? fsBold : 0) | (lf.lfItalic ? fsItalic : 0) |
                                     (lf.lfUnderline ? fsUnderline : 0) | (lf.lfStrikeOut ? fsStrikeOut : 0));
   FPitch = (lf.lfPitchAndFamily & 3) == FIXED_PITCH ? fpFixed : (lf.lfPitchAndFamily & 3) == VARIABLE_PITCH ? fpVariable : fpDefault;
-  Changed();
+  // Adopted before the change is announced: a listener that asks for the
+  // handle (a control passing it to its window) gets this one, not a font made
+  // from the properties and deleted again when this one replaced it.
   FResource = std::make_shared<TGdiFont>(Value);
+  if (OnChange) OnChange(this);
 }
 
 bool TFont::SameAs(const TFont& Other) const {

@@ -376,3 +376,24 @@ TEST_F(ToolkitWin, AGraphicChildTakenAwayDuringPaintingIsNotPainted) {
   EXPECT_EQ(second->Parent(), nullptr);
   EXPECT_EQ(dib.Pixel(45, 15), ColorToRGB(clBlue));
 }
+
+TEST_F(ToolkitWin, AFontHandleSetOnAControlIsTheOneItsWindowUses) {
+  auto* button = new TButton(Form.get());
+  button->SetParent(Form.get());
+  Form->Show();
+  ASSERT_TRUE(button->HandleAllocated());
+  LOGFONTW lf{};
+  lf.lfHeight = -20;
+  lf.lfWeight = FW_BOLD;
+  lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
+  HFONT font = CreateFontIndirectW(&lf);
+  ASSERT_NE(font, nullptr);
+  button->Font().SetHandle(font);
+  EXPECT_EQ(button->Font().Handle(), font);
+  EXPECT_EQ(button->Font().Height(), -20);
+  EXPECT_EQ(button->Font().Style(), fsBold);
+  // The window was told about the change and holds the adopted, live font.
+  const auto used = reinterpret_cast<HFONT>(SendMessageW(button->Handle(), WM_GETFONT, 0, 0));
+  EXPECT_EQ(used, font);
+  EXPECT_EQ(GetObjectType(used), static_cast<DWORD>(OBJ_FONT));
+}
