@@ -12,11 +12,6 @@ namespace {
   throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
 }
 
-template <class V> void EraseValue(std::vector<V>& List, const V& Value) {
-  auto it = std::find(List.begin(), List.end(), Value);
-  if (it != List.end()) List.erase(it);
-}
-
 }  // namespace
 
 // ---- TList -----------------------------------------------------------------

@@ -5,12 +5,19 @@
 
 #include "toolkit/core/classes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 class EComponentError : public Exception { using Exception::Exception; };
+
+// Removes the first element equal to Value, if there is one.
+template <class T> void EraseValue(std::vector<T>& List, const T& Value) {
+  auto it = std::find(List.begin(), List.end(), Value);
+  if (it != List.end()) List.erase(it);
+}
 
 // Equal ignoring case (per character, as towlower sees it).
 bool SameText(const std::wstring& A, const std::wstring& B);

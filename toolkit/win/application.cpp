@@ -170,21 +170,7 @@ void TApplication::Minimize() {
   if (target == Handle()) {
     // Every window of the application goes first, so that only the
     // application window's icon stays; they come back on restoring.
-    FMinimizeHidden.clear();
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND Window, LPARAM Param) -> BOOL {
-          auto* self = reinterpret_cast<TApplication*>(Param);
-          if (Window == self->Handle() || !IsWindowVisible(Window)) return TRUE;
-          // No exception may leave this callback: out of memory ends the walk.
-          try {
-            self->FMinimizeHidden.push_back(Window);
-          } catch (...) {
-            return FALSE;
-          }
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(this));
+    FMinimizeHidden = VisibleThreadWindows(Handle());
     for (HWND w : FMinimizeHidden) ShowWindow(w, SW_HIDE);
   }
   ShowWindow(target, SW_MINIMIZE);

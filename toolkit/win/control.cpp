@@ -7,15 +7,6 @@
 
 #include <algorithm>
 
-namespace {
-
-template <class T> void EraseValue(std::vector<T>& List, const T& Value) {
-  auto it = std::find(List.begin(), List.end(), Value);
-  if (it != List.end()) List.erase(it);
-}
-
-}  // namespace
-
 TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>()) {
   WindowProc = [this](TMessage& Message) { WndProc(Message); };
   FFont->OnChange = [this](TObject*) { FontChanged(); };
@@ -160,23 +151,17 @@ void TControl::Repaint() {
   Update();
 }
 
-void TControl::BringToFront() {
-  if (!FParent) return;
-  auto& list = FParent->FControls;
-  EraseValue(list, this);
-  list.push_back(this);
-  if (auto* window = dynamic_cast<TWinControl*>(this); window && window->HandleAllocated())
-    SetWindowPos(window->FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  Invalidate();
-}
+void TControl::BringToFront() { MoveInZOrder(true); }
+void TControl::SendToBack() { MoveInZOrder(false); }
 
-void TControl::SendToBack() {
+// The siblings' list and the window z-order both: the list's end is the top.
+void TControl::MoveInZOrder(bool ToFront) {
   if (!FParent) return;
   auto& list = FParent->FControls;
   EraseValue(list, this);
-  list.insert(list.begin(), this);
+  list.insert(ToFront ? list.end() : list.begin(), this);
   if (auto* window = dynamic_cast<TWinControl*>(this); window && window->HandleAllocated())
-    SetWindowPos(window->FHandle, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(window->FHandle, ToFront ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   Invalidate();
 }
 

@@ -348,6 +348,7 @@ private:
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
   friend void PaintControlBackground(TControl& Control, HDC DC);
   void DoMouseDown(const TWMMouse& Message, TMouseButton Button, TShiftState Extra);
+  void MoveInZOrder(bool ToFront);
   void DoMouseUp(const TWMMouse& Message, TMouseButton Button);
 };
 

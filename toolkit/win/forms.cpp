@@ -7,22 +7,19 @@
 
 namespace {
 
-// Collects the enabled, visible top-level windows of this thread but one.
-struct TDisabledWindows {
+struct TThreadWindows {
   HWND Except;
   std::vector<HWND> Windows;
 };
 
-BOOL CALLBACK DisableWindow(HWND Window, LPARAM Param) {
-  auto* list = reinterpret_cast<TDisabledWindows*>(Param);
-  if (Window != list->Except && IsWindowVisible(Window) && IsWindowEnabled(Window)) {
-    // No exception may leave this callback: out of memory ends the walk.
-    try {
-      list->Windows.push_back(Window);
-    } catch (...) {
-      return FALSE;
-    }
-    EnableWindow(Window, FALSE);
+BOOL CALLBACK CollectVisibleWindow(HWND Window, LPARAM Param) {
+  auto* list = reinterpret_cast<TThreadWindows*>(Param);
+  if (Window == list->Except || !IsWindowVisible(Window)) return TRUE;
+  // No exception may leave this callback: out of memory ends the walk.
+  try {
+    list->Windows.push_back(Window);
+  } catch (...) {
+    return FALSE;
   }
   return TRUE;
 }
@@ -35,6 +32,12 @@ void CollectTabStops(TWinControl* Container, std::vector<TWinControl*>& Out) {
 }
 
 }  // namespace
+
+std::vector<HWND> VisibleThreadWindows(HWND Except) {
+  TThreadWindows list{Except, {}};
+  EnumThreadWindows(GetCurrentThreadId(), CollectVisibleWindow, reinterpret_cast<LPARAM>(&list));
+  return std::move(list.Windows);
+}
 
 TCustomForm* GetParentForm(TControl* Control) {
   if (!Control) return nullptr;
@@ -317,8 +320,14 @@ int TCustomForm::ShowModal() {
   AfterConstruction();
   if (GetCapture()) ReleaseCapture();
   HandleNeeded();
-  TDisabledWindows disabled{FHandle, {}};
-  EnumThreadWindows(GetCurrentThreadId(), DisableWindow, reinterpret_cast<LPARAM>(&disabled));
+  const std::vector<HWND> others = VisibleThreadWindows(FHandle);
+  std::vector<HWND> disabled;
+  disabled.reserve(others.size());
+  for (HWND w : others)
+    if (IsWindowEnabled(w)) {
+      disabled.push_back(w);
+      EnableWindow(w, FALSE);
+    }
   FModal = true;
   FModalResult = mrNone;
   // Should the loop fail, the form goes away without its hide handlers.
@@ -332,7 +341,7 @@ int TCustomForm::ShowModal() {
     // The other windows come back before the form hides, so that the
     // activation returns to them.
     TScopeExit enable([&disabled] {
-      for (HWND w : disabled.Windows) EnableWindow(w, TRUE);
+      for (HWND w : disabled) EnableWindow(w, TRUE);
     });
     Show();
     while (FModalResult == mrNone) {

@@ -191,6 +191,10 @@ public:
   using TCustomForm::TCustomForm;
 };
 
+// The visible top-level windows of this thread but Except, in the order the
+// system lists them (from the top of the z-order).
+std::vector<HWND> VisibleThreadWindows(HWND Except);
+
 // The form that holds Control (nullptr when none).
 TCustomForm* GetParentForm(TControl* Control);
 

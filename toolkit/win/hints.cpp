@@ -48,8 +48,7 @@ bool Contains(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right 
 // there, else the window's control. A native part (a combo box's edit)
 // counts as the toolkit control around it.
 TControl* ControlAt(HWND Window, TPoint ClientPos) {
-  TWinControl* control = nullptr;
-  for (HWND w = Window; w && !control; w = GetParent(w)) control = TWinControl::FindControl(w);
+  TWinControl* control = TWinControl::FindControlAbove(Window);
   if (!control) return nullptr;
   if (control->Handle() == Window)
     if (TControl* child = control->ControlAtPos(ClientPos, false)) return child;

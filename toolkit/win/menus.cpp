@@ -211,7 +211,7 @@ void TPopupMenu::Popup(int X, int Y) {
 
 void TPopupMenu::MenuWndProc(HWND Window, const TNativeMenu& Menu, TMessage& Message) {
   if (Message.Msg == WM_MEASUREITEM) {
-    auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    MEASUREITEMSTRUCT* measure = TWMMeasureItem(Message).MeasureItemStruct;
     TMenuItem* item = measure->CtlType == ODT_MENU ? Items()->FindCommand(Menu.CommandOf(measure->itemID)) : nullptr;
     if (item && item->OnMeasureItem) {
       TWindowDC dc(nullptr);
@@ -223,7 +223,7 @@ void TPopupMenu::MenuWndProc(HWND Window, const TNativeMenu& Menu, TMessage& Mes
       return;
     }
   } else if (Message.Msg == WM_DRAWITEM) {
-    auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    DRAWITEMSTRUCT* draw = TWMDrawItem(Message).DrawItemStruct;
     TMenuItem* item = draw->CtlType == ODT_MENU ? Items()->FindCommand(Menu.CommandOf(draw->itemID)) : nullptr;
     if (item && item->OnDrawItem) {
       item->OnDrawItem(item, draw->hDC, ToTRect(draw->rcItem), draw->itemState);

@@ -8,15 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-template <class T> void EraseValue(std::vector<T>& List, const T& Value) {
-  auto it = std::find(List.begin(), List.end(), Value);
-  if (it != List.end()) List.erase(it);
-}
-
-}  // namespace
-
 TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
   FControlStyle |= csAcceptsControls;
   FColor = clBtnFace;
