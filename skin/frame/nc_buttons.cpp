@@ -197,10 +197,7 @@ UINT TVelSkinSystemButton::Command() const {
     case bkMinimize: return SC_MINIMIZE;
     case bkMaximize: break;
   }
-  TCustomForm* target = TargetForm();
-  const bool maximized =
-      target && target->HandleAllocated() && (GetWindowLongW(target->Handle(), GWL_STYLE) & WS_MAXIMIZE) != 0;
-  return maximized ? SC_RESTORE : SC_MAXIMIZE;
+  return WindowMaximized(TargetForm()) ? SC_RESTORE : SC_MAXIMIZE;
 }
 
 void TVelSkinSystemButton::LMouseUp() {
@@ -215,8 +212,7 @@ void TVelSkinSystemButton::Paint(TBitmap32* Bitmap) {
     // Same size for both strips: no re-measuring, so no change notification.
     FPicture->Lock();
     TScopeExit unlock([this] { FPicture->UnLock(); });
-    const bool maximized = FForm->HandleAllocated() && (GetWindowLongW(FForm->Handle(), GWL_STYLE) & WS_MAXIMIZE) != 0;
-    FPicture->SetImage(maximized ? FRestoresizeImage : FMaximizeImage);
+    FPicture->SetImage(WindowMaximized(FForm) ? FRestoresizeImage : FMaximizeImage);
   }
   TVelSkinCustomNCButton::Paint(Bitmap);
 }

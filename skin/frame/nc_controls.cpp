@@ -12,10 +12,6 @@ bool NCButtonCursorSet = false;
 
 namespace {
 
-bool FormMaximized(TCustomForm* Form) {
-  return Form->HandleAllocated() && (GetWindowLongW(Form->Handle(), GWL_STYLE) & WS_MAXIMIZE) != 0;
-}
-
 // Takes the registrations of Control that are still queued for Form's window
 // out of the queue, keeping the others in their order: the skin form must
 // never register a control that no longer exists.
@@ -41,6 +37,11 @@ UINT EllipsisFlags(TEllipsisPosition Position) {
 }
 
 }  // namespace
+
+bool WindowMaximized(TCustomForm* Form) {
+  if (!Form || !Form->HandleAllocated()) return false;
+  return (GetWindowLongW(Form->Handle(), GWL_STYLE) & WS_MAXIMIZE) != 0;
+}
 
 // ---- TNCCtrlPos -----------------------------------------------------------------
 
@@ -209,7 +210,7 @@ void TVelSkinNCCtrlBase::Paint(TBitmap32* Bitmap) {
   // Locked, so that the shift below does not overwrite the offsets last set.
   FPos->Lock();
   TScopeExit unlock([this] { FPos->UnLock(); });
-  const int32_t shift = FormMaximized(FForm) ? 1 : 0;
+  const int32_t shift = WindowMaximized(FForm) ? 1 : 0;
   FPos->SetXValue(FOldPos.X - shift);
   FPos->SetYValue(FOldPos.Y - shift);
 }

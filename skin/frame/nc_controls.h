@@ -24,6 +24,9 @@ enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis }
 // swallows WM_SETCURSOR for its window.
 extern bool NCButtonCursorSet;
 
+// The form's window exists and is maximized (title-bar controls move by a pixel then).
+bool WindowMaximized(TCustomForm* Form);
+
 // Where a title-bar control sits: offsets from the left or the right window edge.
 class TNCCtrlPos : public TPersistent {
 public:

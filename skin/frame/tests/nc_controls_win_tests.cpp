@@ -8,6 +8,7 @@
 #include "gfx/win/gdi_backend.h"
 #include "skin/frame/tests/frame_test_support.h"
 #include "toolkit/win/live_counts.h"
+#include "toolkit/win/screen.h"
 
 #include <vector>
 
@@ -57,6 +58,13 @@ struct TFormSpy {
   std::vector<WPARAM> Registrations;
   TWindowProcHook Hook;
 };
+
+int CountDiffering(const TBitmap32& A, const TBitmap32& B) {
+  int n = 0;
+  for (int y = 0; y < A.Height(); ++y)
+    for (int x = 0; x < A.Width(); ++x) n += A.Pixel(x, y) != B.Pixel(x, y);
+  return n;
+}
 
 WPARAM AsParam(TVelSkinNCCtrlBase* Control) { return reinterpret_cast<WPARAM>(Control); }
 
@@ -246,10 +254,7 @@ TEST_F(FrameWin, MaximizeButtonShowsTheRestoreStripAndSendsRestoreOnAMaximizedFo
   auto expected = TitleStrip(*Form);
   frame.DrawTo(expected.get(), button.Pos().X(), button.Pos().Y());
   EXPECT_EQ(button.Pos().X(), Form->Width() - 67);
-  int differing = 0;
-  for (int y = 0; y < strip->Height(); ++y)
-    for (int x = 0; x < strip->Width(); ++x) differing += strip->Pixel(x, y) != expected->Pixel(x, y);
-  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(CountDiffering(*strip, *expected), 0);
   EXPECT_GT(InkBounds(*strip).Right, 0);
 
   button.LMouseDown();
@@ -278,14 +283,8 @@ TEST_F(FrameWin, DisabledSystemButtonPaintsFrameZeroAndSendsNothing) {
   ASSERT_TRUE(button.Picture().GetNormalImage(&frame0));
   auto expected = TitleStrip(*Form);
   frame0.DrawTo(expected.get(), 614, -1);
-  int vsFrame0 = 0, vsHot = 0;
-  for (int y = 0; y < disabled->Height(); ++y)
-    for (int x = 0; x < disabled->Width(); ++x) {
-      vsFrame0 += disabled->Pixel(x, y) != expected->Pixel(x, y);
-      vsHot += disabled->Pixel(x, y) != hot->Pixel(x, y);
-    }
-  EXPECT_EQ(vsFrame0, 0);
-  EXPECT_GT(vsHot, 0);
+  EXPECT_EQ(CountDiffering(*disabled, *expected), 0);
+  EXPECT_GT(CountDiffering(*disabled, *hot), 0);
 
   button.LMouseDown();
   button.LMouseUp();
@@ -293,6 +292,58 @@ TEST_F(FrameWin, DisabledSystemButtonPaintsFrameZeroAndSendsNothing) {
   EXPECT_EQ(clicks, 0);
   EXPECT_TRUE(spy.Commands.empty());
   EXPECT_EQ(button.State(), bsHot);
+}
+
+TEST_F(FrameWin, CaptionedButtonGrowsToItsTextAndDrawsItWithTheHotFontWhenHot) {
+  TVelSkinNCButton button(Form.get());
+  EXPECT_EQ(button.Width(), 0);  // no strip
+  button.Pos().SetXValue(200);
+  button.Pos().SetYValue(4);
+  button.SetCaption(L"Menu");
+  button.CaptionOffset().SetX(3);
+  button.Font().SetColor(clRed);
+  button.HotFont().SetColor(clLime);
+  auto normal = TitleStrip(*Form);
+  button.Paint(normal.get());
+  EXPECT_GT(button.Width(), 15);
+  EXPECT_GT(button.Height(), 8);
+  const TRect ink = InkBounds(*normal);
+  ASSERT_LT(ink.Left, ink.Right);
+  EXPECT_GE(ink.Left, 203);
+  EXPECT_LE(ink.Right, 203 + button.Width());
+  button.MouseEnter();
+  auto hot = TitleStrip(*Form);
+  button.Paint(hot.get());
+  int red = 0, green = 0;
+  for (int y = 0; y < hot->Height(); ++y)
+    for (int x = 0; x < hot->Width(); ++x) {
+      red += ((normal->Pixel(x, y) >> 16) & 0xFF) > 200;
+      green += ((hot->Pixel(x, y) >> 8) & 0xFF) > 200;
+    }
+  EXPECT_GT(red, 10);
+  EXPECT_GT(green, 10);
+}
+
+TEST_F(FrameWin, ButtonWithItsOwnCursorRaisesTheCursorFlagWhileTheMouseIsOverIt) {
+  ShowForm(*Form);
+  TVelSkinSystemButton button(Form.get());
+  button.SetCursor(crHandPoint);
+  RECT window;
+  GetWindowRect(Form->Handle(), &window);
+  const TRect r = button.ClientRect();
+  ASSERT_TRUE(MoveCursor(TPoint{window.left + r.Left + 5, window.top + r.Top + 5}));
+  button.NCMouseMove(TPoint{0, 0});
+  ASSERT_TRUE(button.CursorEnter());
+  EXPECT_TRUE(NCButtonCursorSet);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+  ASSERT_TRUE(MoveCursor(TPoint{window.left + 20, window.top + 200}));
+  button.NCMouseMove(TPoint{0, 0});
+  EXPECT_FALSE(button.CursorEnter());
+  EXPECT_FALSE(NCButtonCursorSet);
+  // A button without a cursor of its own leaves the flag alone.
+  TVelSkinSystemButton plain(Form.get());
+  plain.MouseEnter();
+  EXPECT_FALSE(NCButtonCursorSet);
 }
 
 TEST_F(FrameWin, CursorLeavingTheWindowEndsInMouseLeaveFromThePolling) {
