@@ -183,6 +183,30 @@ TEST_F(FrameWin, LabelPaintsItsCaptionAtItsPlaceInTheFontColour) {
   }
 }
 
+TEST_F(FrameWin, LabelGlowLightsAroundTheCaption) {
+  TVelSkinNCLabel label(Form.get());
+  label.SetCaption(L"Quorrel");
+  label.Font().SetColor(clWhite);
+  auto plain = TitleStrip(*Form);
+  label.Paint(plain.get());
+  label.Light().SetColor(clBlue);
+  label.Light().SetBlurRadius(2);
+  label.Light().SetActive(true);
+  for (int maxWidth : {0, 100}) {
+    label.SetMaxWidth(maxWidth);
+    auto lit = TitleStrip(*Form);
+    label.Paint(lit.get());
+    int blue = 0;
+    for (int y = 0; y < lit->Height(); ++y)
+      for (int x = 0; x < lit->Width(); ++x) {
+        const TColor32 c = lit->Pixel(x, y);
+        blue += (c & 0xFF) > 40 && ((c >> 16) & 0xFF) < (c & 0xFF) / 2;
+      }
+    EXPECT_GT(blue, 20) << maxWidth;
+    EXPECT_GT(CountDiffering(*lit, *plain), 20) << maxWidth;
+  }
+}
+
 TEST_F(FrameWin, LabelPressWithoutCaptureOnlyFiresItsEvent) {
   ShowForm(*Form);
   TFormSpy spy(*Form);
