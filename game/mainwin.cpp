@@ -28,6 +28,40 @@ TPanel* MakeColorPanel(TComponent* Owner, const wchar_t* Name, TWinControl* Pare
   return panel;
 }
 
+void SetSkinFont(TFont& Font, TColor Color) {
+  Font.SetName(L"Tahoma");
+  Font.SetHeight(-11);
+  Font.SetColor(Color);
+  Font.SetCharset(DEFAULT_CHARSET);
+}
+
+void SetStrip(TPngPictures& Picture, const wchar_t* Image, int32_t Disable) {
+  Picture.SetActive(true);
+  Picture.SetImage(Image);
+  Picture.SetNormal(0);
+  Picture.SetHot(1);
+  Picture.SetPressed(2);
+  Picture.SetDisable(Disable);
+  Picture.SetCount(3);
+}
+
+TVelSkinSystemButton* MakeSystemButton(TComponent* Owner, const wchar_t* Name, TSystemButtonKind Kind, int32_t XValue,
+                                       bool UseDefault, const wchar_t* Image) {
+  auto* button = new TVelSkinSystemButton(Owner);
+  button->SetName(Name);
+  button->SetKind(Kind);
+  button->Pos().SetAlign(caRight);
+  button->Pos().SetXValue(XValue);
+  button->Pos().SetYValue(-1);
+  button->Pos().SetUseDefault(UseDefault);
+  SetStrip(button->Picture(), Image, 0);
+  button->SetCloseImage(L"VelSkinBtn_close");
+  button->SetMinimizeImage(L"VelSkinBtn_mini");
+  button->SetMaximizeImage(L"VelSkinBtn_max");
+  button->SetRestoresizeImage(L"VelSkinBtn_restore");
+  return button;
+}
+
 }  // namespace
 
 // The layout mirrors the window's form description: components in form
@@ -44,6 +78,32 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
   Font().SetStyle(0);
   SetPosition(poScreenCenter);
   OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+
+  // The skin components come first: the skin form hooks the window before
+  // it exists, and the title-bar controls register with it.
+  VelSkinForm1 = new TVelSkinForm(this);
+  VelSkinForm1->SetName(L"VelSkinForm1");
+  VelSkinForm1->SetFlatFrame(true);
+  VelSkinForm1->SetTitlerColor(16715740);
+  TVelSkinMainMenu& menu = VelSkinForm1->MainMenu();
+  SetSkinFont(menu.Font(), clWindowText);
+  menu.Pos().SetAlign(caLeft);
+  menu.Pos().SetXValue(5);
+  menu.Pos().SetYValue(5);
+  menu.Pos().SetUseDefault(false);
+  SetStrip(menu.Pictures(), L"VelSkinFlatBtn", 0);
+  menu.SetHotColor(11463932);
+  menu.SetPressColor(8184058);
+  VelSkinSystemButton2 = MakeSystemButton(this, L"VelSkinSystemButton2", bkMinimize, 70, false, L"VelSkinBtn_mini");
+  VelSkinSystemButton1 = MakeSystemButton(this, L"VelSkinSystemButton1", bkClose, 40, true, L"VelSkinBtn_close");
+  VelSkinNCLabel1 = new TVelSkinNCLabel(this);
+  VelSkinNCLabel1->SetName(L"VelSkinNCLabel1");
+  VelSkinNCLabel1->SetCaption(L"Quorrel");
+  VelSkinNCLabel1->Pos().SetAlign(caLeft);
+  VelSkinNCLabel1->Pos().SetXValue(5);
+  VelSkinNCLabel1->Pos().SetYValue(5);
+  VelSkinNCLabel1->Pos().SetUseDefault(false);
+  SetSkinFont(VelSkinNCLabel1->Font(), clWhite);
 
   VelSkinToolbar1 = Make<TPanel>(this, L"VelSkinToolbar1", this, 0, 0, 650, 33);
   VelSkinToolbar1->SetAlign(alTop);

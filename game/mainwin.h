@@ -4,6 +4,10 @@
 #pragma once
 
 #include "game/rules.h"
+#include "skin/frame/main_menu.h"
+#include "skin/frame/nc_buttons.h"
+#include "skin/frame/nc_controls.h"
+#include "skin/frame/skin_form.h"
 #include "toolkit/win/stdctrls.h"
 
 #include <memory>
@@ -14,6 +18,10 @@ class Tmainwin : public TForm {
 public:
   explicit Tmainwin(TComponent* AOwner);
 
+  TVelSkinForm* VelSkinForm1;
+  TVelSkinSystemButton* VelSkinSystemButton2;
+  TVelSkinSystemButton* VelSkinSystemButton1;
+  TVelSkinNCLabel* VelSkinNCLabel1;
   TPanel* VelSkinToolbar1;
   TPanel* GamePanel;
   TPanel* VelSkinPanel2;

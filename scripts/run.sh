@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the game. On a desktop ($DISPLAY set) the window opens there. Without a
 # display the game starts under Xvfb; once its window is up, the start button
-# is pressed and a screenshot of the dealt board is saved to build/screenshot.png
-# (the window before the press: build/screenshot-idle.png); then the game is closed.
+# is pressed and a screenshot of the whole window (frame and title bar
+# included) with the dealt board is saved to build/screenshot.png (the window
+# before the press: build/screenshot-idle.png); then the game is closed.
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$repo/scripts/deps.sh" || exit 1
@@ -35,11 +36,13 @@ fi
     last=$now
     sleep 0.2
   done
-  import -window root "$out/screenshot-idle.png"
-  # The start button: client point (550, 141) of the centred window.
-  xdotool mousemove 865 402 click 1
+  # The 654 x 550 window sits at (313, 237); its client area starts at (2, 27) in it.
+  window=654x550+313+237
+  import -window root -crop $window +repage "$out/screenshot-idle.png"
+  # The start button: client point (550, 141).
+  xdotool mousemove 865 405 click 1
   sleep 1
-  import -window root "$out/screenshot.png"
+  import -window root -crop $window +repage "$out/screenshot.png"
   kill $game 2>/dev/null; wineserver -k 2>/dev/null
   true' _ "$exe" "$repo/build"
 [ -f "$repo/build/screenshot.png" ] &&

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gfx/bitmap32.h"
+#include "skin/frame/frame_paint.h"
 #include "skin/resources/skin_image.h"
 #include "toolkit/win/forms.h"
 #include "toolkit/win/graphics.h"
@@ -252,7 +253,8 @@ private:
   void PaintNCPicture(TBitmap32& Strip, HDC DC);
   void PaintNCControls(TBitmap32& Strip);
   void PaintClientBackground(HDC DC);
-  void EraseClientBackground(HDC DC);
+  TFrameEdgeStyle EdgeStyle() const;
+  void ReleaseClassBrush();
 
   TBorderIcons FOldBorderIcons = 0;
   int32_t FHitTestWidth = 5;
@@ -314,5 +316,8 @@ private:
   TPoint FOldPtMaxSize;
   bool FBlockUIFlash = true;
   TGdiObject<HBRUSH> FBgDefBrush;
+  // The class brush before the first replacement, put back when this form's goes.
+  HBRUSH FOriginalClassBrush = nullptr;
+  bool FClassBrushSaved = false;
   int FAppHookId = 0;
 };

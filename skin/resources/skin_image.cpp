@@ -68,7 +68,7 @@ void TPngPictures::CheckDPIScale() {
   const double scale = CurrentDPIScale(nullptr);
   if (scale == FDPIScale) return;
   FDPIScale = scale;
-  FSourceImage = SkinResManager()->GetImageByName(FImage, true);
+  FSourceImage = SkinImageOrNone(FImage, true);
   DoChanged();
 }
 
@@ -85,7 +85,7 @@ void TPngPictures::SetImage(const TVelResID& Value) {
   if (Value == FImage) return;
   FImage = Value;
   FDPIScale = CurrentDPIScale(nullptr);
-  FSourceImage = SkinResManager()->GetImageByName(FImage, true);
+  FSourceImage = SkinImageOrNone(FImage, true);
   DoChanged();
 }
 

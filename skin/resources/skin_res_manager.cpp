@@ -607,3 +607,11 @@ void TVelSkinResManager::Reload() {
   g.Module = std::move(fresh);
   g.ModuleTried = true;
 }
+
+TVelSkinImage* SkinImageOrNone(const std::wstring& ResID, bool UseDPIImage) {
+  try {
+    return SkinResManager()->GetImageByName(ResID, UseDPIImage);
+  } catch (const EReadError&) {
+    return nullptr;
+  }
+}

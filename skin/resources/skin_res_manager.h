@@ -174,6 +174,10 @@ private:
 // The single manager, created on first call over the built-in module's list
 // and freed at program end.
 TVelSkinResManager* SkinResManager();
+// GetImageByName of the process-wide manager for what a control paints: an
+// image file that cannot be read gives no image (nullptr) instead of an error,
+// so that the control is drawn without that picture.
+TVelSkinImage* SkinImageOrNone(const std::wstring& ResID, bool UseDPIImage = false);
 
 // The built-in module "VelSkinResDM", created on first call; nullptr where the
 // program carries no built-in images.

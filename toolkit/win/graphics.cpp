@@ -10,8 +10,9 @@ TMemoryDC::TMemoryDC(HDC Compatible) : FDC(CreateCompatibleDC(Compatible)) {
   CountLive(lkDC, 1);
 }
 
-TWindowDC::TWindowDC(HWND Window) : FWindow(Window), FDC(GetDC(Window)) {
-  Win32Check(FDC != nullptr, "GetDC");
+TWindowDC::TWindowDC(HWND Window, bool WholeWindow)
+    : FWindow(Window), FDC(WholeWindow ? GetWindowDC(Window) : GetDC(Window)) {
+  Win32Check(FDC != nullptr, WholeWindow ? "GetWindowDC" : "GetDC");
   CountLive(lkDC, 1);
 }
 

@@ -109,7 +109,8 @@ private:
 // A window's DC borrowed with GetDC and given back with ReleaseDC.
 class TWindowDC {
 public:
-  explicit TWindowDC(HWND Window);
+  // The client area's DC, or with WholeWindow the whole window's (frame included).
+  explicit TWindowDC(HWND Window, bool WholeWindow = false);
   ~TWindowDC() {
     ReleaseDC(FWindow, FDC);
     CountLive(lkDC, -1);

@@ -1,0 +1,126 @@
+// The skinned frame's paint costs beside one BitBlt of the same area, and the
+// time from creating a window to its first painted frame with and without
+// the skin. Prints figures; run it under Wine:
+// scripts/build.sh win && scripts/wine-session.sh wine build/win/bin/bench_frame.exe
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "gfx/blend.h"
+#include "skin/frame/skin_form.h"
+#include "skin/resources/skin_res_manager.h"
+#include "toolkit/win/application.h"
+
+namespace {
+
+double Now() {
+  LARGE_INTEGER f, c;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&c);
+  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
+}
+
+// The median of Rounds timings of Body run Reps times, in ms per run.
+double Measure(int Rounds, int Reps, const std::function<void()>& Body) {
+  std::vector<double> times;
+  for (int r = 0; r < Rounds; ++r) {
+    const double start = Now();
+    for (int i = 0; i < Reps; ++i) Body();
+    GdiFlush();
+    times.push_back((Now() - start) / Reps);
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
+void Pump(int Ms) {
+  const double end = Now() + Ms;
+  while (Now() < end) {
+    Application->ProcessMessages();
+    Sleep(1);
+  }
+}
+
+class TBenchForm : public TForm {
+public:
+  explicit TBenchForm(bool Skinned) : TForm(nullptr) {
+    SetClientSize(650, 521);
+    SetPosition(poScreenCenter);
+    if (Skinned) {
+      Skin = new TVelSkinForm(this);
+      Skin->SetFlatFrame(true);
+      Skin->SetTitlerColor(16715740);
+    }
+    AfterConstruction();
+  }
+  TVelSkinForm* Skin = nullptr;
+};
+
+// Creates and shows a form, and returns the ms until its first client paint has been done.
+double StartUp(bool Skinned) {
+  const double start = Now();
+  TBenchForm form(Skinned);
+  bool painted = false;
+  TWindowProcHook hook(form, [&](TMessage& M) {
+    hook.CallSaved(M);
+    if (M.Msg == WM_PAINT) painted = true;
+  });
+  form.Show();
+  while (!painted) {
+    MSG msg;
+    if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    } else {
+      Sleep(0);
+    }
+  }
+  return Now() - start;
+}
+
+}  // namespace
+
+int main() {
+  GR32Initialize();
+  SkinResManager();
+  Application->Initialize();
+
+  TBenchForm form(true);
+  form.Show();
+  Pump(200);
+  const HWND window = form.Handle();
+  RECT r{};
+  GetWindowRect(window, &r);
+  const int w = r.right - r.left, h = r.bottom - r.top;
+
+  const double nc = Measure(15, 50, [&] { SendMessageW(window, MM_NCINVALIDATE, 0, 0); });
+  HDC client = GetDC(window);
+  const double bg = Measure(15, 50, [&] { SendMessageW(window, WM_PAINT, reinterpret_cast<WPARAM>(client), 0); });
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const double blt = Measure(15, 50, [&] { BitBlt(client, 0, 0, w, h, memory, 0, 0, SRCCOPY); });
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  ReleaseDC(window, client);
+
+  std::printf("window %d x %d\n", w, h);
+  std::printf("whole non-client paint      %8.3f ms\n", nc);
+  std::printf("client background paint     %8.3f ms\n", bg);
+  std::printf("BitBlt of the window's area %8.3f ms   (background / BitBlt = %.2f)\n", blt, bg / blt);
+
+  std::vector<double> plain, skinned;
+  for (int i = 0; i < 7; ++i) {
+    plain.push_back(StartUp(false));
+    skinned.push_back(StartUp(true));
+  }
+  std::sort(plain.begin(), plain.end());
+  std::sort(skinned.begin(), skinned.end());
+  std::printf("start-up to the first paint: plain form %7.2f ms, skinned form %7.2f ms (medians of 7)\n",
+              plain[3], skinned[3]);
+  return 0;
+}
