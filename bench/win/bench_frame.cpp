@@ -99,7 +99,11 @@ int main() {
   const double bg = Measure(15, 50, [&] { SendMessageW(window, WM_PAINT, reinterpret_cast<WPARAM>(client), 0); });
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+  // The same kind of source the skin copies from: a 32-bit DIB section.
+  BITMAPINFO bi{};
+  bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(memory, bitmap);
   const double blt = Measure(15, 50, [&] { BitBlt(client, 0, 0, w, h, memory, 0, 0, SRCCOPY); });
   SelectObject(memory, old);
@@ -111,7 +115,7 @@ int main() {
   std::printf("window %d x %d\n", w, h);
   std::printf("whole non-client paint      %8.3f ms\n", nc);
   std::printf("client background paint     %8.3f ms\n", bg);
-  std::printf("BitBlt of the window's area %8.3f ms   (background / BitBlt = %.2f)\n", blt, bg / blt);
+  std::printf("BitBlt of the window's area %8.3f ms from a DIB   (background / BitBlt = %.2f)\n", blt, bg / blt);
 
   std::vector<double> plain, skinned;
   for (int i = 0; i < 7; ++i) {

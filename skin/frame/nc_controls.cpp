@@ -111,6 +111,11 @@ TVelSkinNCCtrlBase::TVelSkinNCCtrlBase(TComponent* AOwner) : TComponent(AOwner) 
   if (!Designing()) PostRegistration();
 }
 
+void TVelSkinNCCtrlBase::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FParentObject) FParentObject = nullptr;
+}
+
 TVelSkinNCCtrlBase::~TVelSkinNCCtrlBase() {
   FTimer.reset();
   DropQueuedRegistrations(FForm, this);

@@ -130,6 +130,8 @@ public:
 
 protected:
   std::string ClassName() const override { return "TVelSkinNCCtrlBase"; }
+  // Forgets the skin form when it goes first.
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   bool Designing() const { return ComponentState().Contains(csDesigning); }
   bool Destroying() const { return ComponentState().Contains(csDestroying); }
   // The cursor position relative to the form's window.

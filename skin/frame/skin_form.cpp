@@ -179,6 +179,7 @@ void TVelSkinForm::RefreshSkin() {
 void TVelSkinForm::Notification(TComponent* AComponent, TOperation Operation) {
   TVelHookWindowProc::Notification(AComponent, Operation);
   if (Operation != opRemove) return;
+  FNCCtrlList.Remove(AComponent);
   if (AComponent == FSkinRes) FSkinRes = nullptr;
   if (AComponent == FImageBorder) FImageBorder = nullptr;
   if (FMainMenu && AComponent == reinterpret_cast<TComponent*>(FMainMenu->MainMenu())) FMainMenu->SetMainMenu(nullptr);
@@ -194,6 +195,11 @@ bool TVelSkinForm::Sizable() const {
   return FDestForm->BorderStyle() == bsSizeable || FDestForm->BorderStyle() == bsSizeToolWin;
 }
 bool TVelSkinForm::BorderNone() const { return FDestForm->BorderStyle() == bsNone; }
+
+int32_t TVelSkinForm::MonitorWidth() {
+  if (FMonitorWidth < 0) FMonitorWidth = FDestForm->Monitor().Width();
+  return FMonitorWidth;
+}
 
 // ---- The message table --------------------------------------------------------------------------
 
@@ -218,6 +224,7 @@ void TVelSkinForm::WndProc(TMessage& Message) {
     case WM_SYSCOMMAND: { TWMSysCommand m(Message); return WMSysCommand(m); }
     case WM_TIMER: { TWMTimer m(Message); return WMTimer(m); }
     case WM_DPICHANGED: { TWMBase m(Message); return WMDpiChanged(m); }
+    case WM_DISPLAYCHANGE: { TWMBase m(Message); return WMDisplayChange(m); }
     case MM_NCINVALIDATE: { TWMBase m(Message); return MMNCInvalidate(m); }
     case MM_REFRESHSKIN: { TWMBase m(Message); return MMRefreshSkin(m); }
     case MM_SKINRESCHANGED: { TWMBase m(Message); return MMSkinResChanged(m); }
@@ -388,6 +395,9 @@ void TVelSkinForm::MMAddNCCtrl(TWMBase& Message) {
   for (int i = 0; i < FDestForm->ComponentCount() && !owned; ++i) owned = FDestForm->Components(i) == control;
   if (!owned) return;
   FNCCtrlList.Add(control);
+  // Whichever of the two goes first, the other hears of it: the list never
+  // holds a freed control, nor a control a freed skin form.
+  control->FreeNotification(this);
   control->SetParentObject(this);
   control->SetHooked(true);
   FDestForm->Perform(MM_NCINVALIDATE);

@@ -218,6 +218,7 @@ private:
   void WMSysCommand(TWMSysCommand& Message);
   void WMTimer(TWMTimer& Message);
   void WMDpiChanged(TWMBase& Message);
+  void WMDisplayChange(TWMBase& Message);
   void MMNCInvalidate(TWMBase& Message);
   void MMRefreshSkin(TWMBase& Message);
   void MMSkinResChanged(TWMBase& Message);
@@ -235,6 +236,10 @@ private:
   bool Minimized() const;
   bool Sizable() const;
   bool BorderNone() const;
+  // The width of the form's monitor, read again when the window moves or the
+  // display changes (asking the system costs more than a whole paint).
+  int32_t MonitorWidth();
+  void MonitorMayHaveChanged() { FMonitorWidth = -1; }
   // Routes a non-client button press or release to the first control under
   // the mouse; true when one took it.
   bool RouteButton(bool Down);
@@ -320,4 +325,5 @@ private:
   HBRUSH FOriginalClassBrush = nullptr;
   bool FClassBrushSaved = false;
   int FAppHookId = 0;
+  int32_t FMonitorWidth = -1;
 };

@@ -22,6 +22,16 @@ void CopyStrip(const TBitmap32& Strip, HDC DC, int32_t X, int32_t Y) {
   if (!Strip.Empty()) DrawTo(Strip, DC, X, Y);
 }
 
+// Copies Graphic placed at (X, Y) onto DC, only where DC can paint (its clip box).
+void CopyVisible(const TBitmap32& Graphic, HDC DC, int32_t X, int32_t Y) {
+  if (Graphic.Empty()) return;
+  RECT box{};
+  if (GetClipBox(DC, &box) == NULLREGION) return;
+  TRect dst{box.left, box.top, box.right, box.bottom}, placed{X, Y, X + Graphic.Width(), Y + Graphic.Height()};
+  if (!IntersectRect(dst, dst, placed)) return;
+  BitBlt(DC, dst.Left, dst.Top, dst.Width(), dst.Height(), Handle(Graphic), dst.Left - X, dst.Top - Y, SRCCOPY);
+}
+
 }  // namespace
 
 // ---- Region -------------------------------------------------------------------------------------
@@ -139,7 +149,7 @@ void TVelSkinForm::BuildColorBackground() {
   }
   const int32_t w = FDestForm->Width(), h = FDestForm->Height();
   if (FActiveGradient)
-    BuildGradientStrip(*FColorBgBitmap, std::max(FDestForm->Monitor().Width(), w) + 10, ScaledGradientHeight(),
+    BuildGradientStrip(*FColorBgBitmap, std::max(MonitorWidth(), w) + 10, ScaledGradientHeight(),
                        PlainRGB(FNCBkColor), PlainRGB(FClientBkColor));
   BuildColorGraphic(*FColorBkGraphic, w, h, PlainRGB(FClientBkColor), FActiveGradient ? FColorBgBitmap.get() : nullptr,
                     0, -ScaledTitleHeight());
@@ -311,14 +321,14 @@ void TVelSkinForm::PaintClientBackground(HDC DC) {
       FillPictureGraphic(*FPictureBkGraphic, *FPictureBgBitmap, FFillStyle, w, h, 0, 0, bgColor);
       FPictureBgColor = static_cast<uint32_t>(bgColor);
     }
-    DrawTo(*FPictureBkGraphic, DC, -fw, -titleH);
+    CopyVisible(*FPictureBkGraphic, DC, -fw, -titleH);
     return;
   }
-  if (FColorBgBitmap->Width() < FDestForm->Monitor().Width()) BuildColorBackground();
+  if (FColorBgBitmap->Width() < MonitorWidth()) BuildColorBackground();
   if (FColorBkGraphic->Width() < w || FColorBkGraphic->Height() < h)
     BuildColorGraphic(*FColorBkGraphic, w, h, PlainRGB(FClientBkColor),
                       FActiveGradient ? FColorBgBitmap.get() : nullptr, -fw, -titleH);
-  DrawTo(*FColorBkGraphic, DC, 0, 0);
+  CopyVisible(*FColorBkGraphic, DC, 0, 0);
 }
 
 void TVelSkinForm::WMPaint(TWMPaint& Message) {

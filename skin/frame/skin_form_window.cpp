@@ -44,6 +44,7 @@ void TVelSkinForm::WMWindowPosChanging(TWMWindowPos& Message) {
 
 void TVelSkinForm::WMWindowPosChanged(TWMWindowPos& Message) {
   const int32_t before = FFramWidth;
+  if (!Message.WindowPos || !(Message.WindowPos->flags & SWP_NOMOVE)) MonitorMayHaveChanged();
   if (Maximized()) {
     FFramWidth = 0;
     if (FImageBorder) FImageBorder->Hide();
@@ -89,7 +90,13 @@ void TVelSkinForm::WMSysCommand(TWMSysCommand& Message) {
   }
 }
 
+void TVelSkinForm::WMDisplayChange(TWMBase& Message) {
+  MonitorMayHaveChanged();
+  PassOn(Message.Raw);
+}
+
 void TVelSkinForm::WMDpiChanged(TWMBase& Message) {
+  MonitorMayHaveChanged();
   PassOn(Message.Raw);
   for (int i = 0; i < FNCCtrlList.Count(); ++i) FNCCtrlList.Get<TVelSkinNCCtrlBase>(i)->DPIChanged();
   BuildBackground();

@@ -305,6 +305,16 @@ TEST_F(SkinFormWin, TitleBarControlsRegisterBeforeAndAfterTheWindowExists) {
   EXPECT_EQ(form.Skin->NCCtrlList().Count(), 4);
   late->RemoveSelf();  // freed by the skin form
   EXPECT_EQ(form.Skin->NCCtrlList().Count(), 3);
+  // A control freed directly leaves the list; a skin form freed before its
+  // controls leaves them without a parent.
+  delete form.Label;
+  EXPECT_EQ(form.Skin->NCCtrlList().Count(), 2);
+  EXPECT_EQ(form.Skin->NCCtrlList().IndexOf(form.Label), -1);
+  delete form.Skin;
+  EXPECT_EQ(form.Close->ParentObject(), nullptr);
+  EXPECT_EQ(form.Minimize->ParentObject(), nullptr);
+  form.Close->Invalidate();
+  PumpFor(20);
 }
 
 TEST_F(SkinFormWin, SystemButtonsSitAtTheRightAndTheLabelAtTheLeft) {
