@@ -320,8 +320,11 @@ void TVelSkinNCLabel::SetMaxWidth(int32_t Value) {
 void TVelSkinNCLabel::LMouseDown() {
   if (FCaptureMouse && FForm) {
     // Hands the press to the system's window drag, as a caption press would.
+    // The cursor's screen point goes along, as with the system's own caption press.
     ReleaseCapture();
-    SendMessageW(FForm->Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    SendMessageW(FForm->Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, MAKELPARAM(cursor.x, cursor.y));
   }
   TVelSkinNCCtrlBase::LMouseDown();
 }
