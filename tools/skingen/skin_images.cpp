@@ -273,8 +273,10 @@ void DrawCloseButton(TSkinPainter& P) {
   for (int f = 0; f < 3; ++f) {
     P.SetOrigin(39 * f, 0);
     TitleTile(P, 39, f, *tiles[f]);
-    const TShape cross = UnionShape(StrokeShape({{15.6, 7.6}, {23.4, 15.4}}, 1.7),
-                                    StrokeShape({{23.4, 7.6}, {15.6, 15.4}}, 1.7));
+    // Round-capped strokes: the ends sit half a stroke width inside the 9 x 9 box
+    // (columns 15..23, rows 7..15) so that no coverage spills onto the body around it.
+    const TShape cross = UnionShape(StrokeShape({{15.85, 7.85}, {23.15, 15.15}}, 1.7),
+                                    StrokeShape({{23.15, 7.85}, {15.85, 15.15}}, 1.7));
     P.Over(cross, Rgb(0xFFFFFF));
   }
   P.SetOrigin(0, 0);

@@ -223,6 +223,33 @@ TEST_F(BuiltinModule, FlatButtonFramesCarryTheirAlphas) {
   EXPECT_EQ(b.Pixel(44 + 11, 13), 0x39FFFFFFu);
 }
 
+// The close cross is a 9 x 9 glyph (columns 15..23, rows 7..15 of each 39-px frame);
+// outside that box every frame is its plain tile, whose rows are uniform away from the
+// rounded edges, and the normal frame stays within the faint body's alpha.
+TEST_F(BuiltinModule, CloseGlyphStaysInItsBox) {
+  const TBitmap32& b = Image("VelSkinBtn_close");
+  for (int f = 0; f < 3; ++f) {
+    const int ox = 39 * f;
+    for (int y = 0; y < 19; ++y)
+      for (int x = 2; x <= 36; ++x) {
+        if (x >= 15 && x <= 23 && y >= 7 && y <= 15) continue;
+        EXPECT_EQ(b.Pixel(ox + x, y), b.Pixel(ox + 5, y)) << f << ": " << x << "," << y;
+      }
+    EXPECT_EQ(b.Pixel(ox + 19, 11), 0xFFFFFFFFu) << f;
+    // The cross reaches every row and every column of its box.
+    bool row[9] = {}, col[9] = {};
+    for (int y = 7; y <= 15; ++y)
+      for (int x = 15; x <= 23; ++x)
+        if (b.Pixel(ox + x, y) != b.Pixel(ox + 5, y)) row[y - 7] = col[x - 15] = true;
+    for (int i = 0; i < 9; ++i) EXPECT_TRUE(row[i] && col[i]) << f << ": " << i;
+  }
+  for (int y = 0; y < 19; ++y)
+    for (int x = 0; x < 39; ++x) {
+      if (x >= 15 && x <= 23 && y >= 7 && y <= 15) continue;
+      EXPECT_LE(Alpha(b.Pixel(x, y)), 0x50) << x << "," << y;
+    }
+}
+
 TEST_F(BuiltinModule, CheckBoxFramesHaveBoxAndTick) {
   const TBitmap32& b = Image("VelSkinCheckBox");
   const TColor32 borders[4] = {0xFFC4C4C4, 0xFF5699DA, 0xFFC4C4C4, 0xFF5699DA};
