@@ -361,8 +361,11 @@ TEST_F(FrameWin, ButtonWithItsOwnCursorRaisesTheCursorFlagWhileTheMouseIsOverIt)
   EXPECT_TRUE(NCButtonCursorSet);
   EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
   ASSERT_TRUE(MoveCursor(TPoint{window.left + 20, window.top + 200}));
-  button.NCMouseMove(TPoint{0, 0});
-  EXPECT_FALSE(button.CursorEnter());
+  // Wine may still report the old position for a moment after agreeing once.
+  EXPECT_TRUE(PumpUntil([&] {
+    button.NCMouseMove(TPoint{0, 0});
+    return !button.CursorEnter();
+  }, 1000));
   EXPECT_FALSE(NCButtonCursorSet);
   // A button without a cursor of its own leaves the flag alone.
   TVelSkinSystemButton plain(Form.get());
