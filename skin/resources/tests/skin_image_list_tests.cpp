@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <functional>
 #include <set>
@@ -248,6 +249,13 @@ TEST_F(BuiltinModule, CloseGlyphStaysInItsBox) {
       if (x >= 15 && x <= 23 && y >= 7 && y <= 15) continue;
       EXPECT_LE(Alpha(b.Pixel(x, y)), 0x50) << x << "," << y;
     }
+  // In the normal frame every row of the box carries the cross well above the
+  // body, with an opaque core in each row but the anti-aliased ends.
+  for (int y = 7; y <= 15; ++y) {
+    uint8_t rowMax = 0;
+    for (int x = 15; x <= 23; ++x) rowMax = std::max(rowMax, Alpha(b.Pixel(x, y)));
+    EXPECT_GE(rowMax, y == 7 || y == 15 ? 0xC0 : 0xFF) << "row " << y;
+  }
 }
 
 TEST_F(BuiltinModule, CheckBoxFramesHaveBoxAndTick) {
