@@ -318,7 +318,8 @@ void TVelSkinNCLabel::SetMaxWidth(int32_t Value) {
 }
 
 void TVelSkinNCLabel::LMouseDown() {
-  if (FCaptureMouse && FForm) {
+  // The system's drag runs until the button comes up: it starts only while it is down.
+  if (FCaptureMouse && FForm && (GetAsyncKeyState(VK_LBUTTON) & 0x8000)) {
     // Hands the press to the system's window drag, as a caption press would.
     // The cursor's screen point goes along, as with the system's own caption press.
     ReleaseCapture();
