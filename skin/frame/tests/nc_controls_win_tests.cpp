@@ -6,7 +6,7 @@
 #include "skin/frame/skin_form.h"
 
 #include "gfx/win/gdi_backend.h"
-#include "skin/frame/tests/frame_test_support.h"
+#include "skin/frame/tests/skinned_form_test_support.h"
 #include "toolkit/win/live_counts.h"
 #include "toolkit/win/screen.h"
 
@@ -73,13 +73,7 @@ int CountOf(const std::vector<WPARAM>& List, WPARAM Value) {
 }
 
 // Moves the cursor and waits until the system reports it there (Wine moves it asynchronously).
-bool MoveCursor(TPoint P) {
-  return PumpUntil([&] {
-    SetCursorPos(P.X, P.Y);
-    POINT c;
-    return GetCursorPos(&c) && c.x == P.X && c.y == P.Y;
-  });
-}
+bool MoveCursor(TPoint P) { return SetCursorUntilReported(P.X, P.Y); }
 
 void ShowForm(TCustomForm& Form) {
   Form.Show();

@@ -12,35 +12,10 @@
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
-#include "skin/frame/tests/frame_test_support.h"
+#include "skin/frame/tests/skinned_form_test_support.h"
 #include "toolkit/win/application.h"
 
 namespace {
-
-constexpr TColor GameTitler = 16715740;  // RGB(220, 15, 255)
-constexpr TColor DefaultClient = 15920353;
-
-// A 654 x 550 skinned form with a minimize and a close button, as the game builds it.
-class TButtonForm : public TForm {
-public:
-  TButtonForm() : TForm(nullptr) {
-    SetCaption(L"Skinned");
-    SetClientSize(650, 521);
-    SetPosition(poScreenCenter);
-    Skin = new TVelSkinForm(this);
-    Skin->SetFlatFrame(true);
-    Skin->SetTitlerColor(GameTitler);
-    Minimize = new TVelSkinSystemButton(this);
-    Minimize->SetKind(bkMinimize);
-    Minimize->Pos().SetXValue(70);
-    Minimize->Pos().SetUseDefault(false);
-    Close = new TVelSkinSystemButton(this);
-    AfterConstruction();
-  }
-  TVelSkinForm* Skin = nullptr;
-  TVelSkinSystemButton* Minimize = nullptr;
-  TVelSkinSystemButton* Close = nullptr;
-};
 
 // Counts the close commands that reach the form and swallows them, so that
 // the form stays; every other command goes on to the skin form.
@@ -65,11 +40,7 @@ private:
 // the move is asynchronous), then feeds a zero move through the input queue so
 // that the window under the cursor gets its mouse-move message.
 bool MoveCursor(int X, int Y) {
-  const bool there = PumpUntil([&] {
-    SetCursorPos(X, Y);
-    POINT c;
-    return GetCursorPos(&c) && c.x == X && c.y == Y;
-  }, 1000);
+  const bool there = SetCursorUntilReported(X, Y, 1000);
   INPUT in{};
   in.type = INPUT_MOUSE;
   in.mi.dwFlags = MOUSEEVENTF_MOVE;
@@ -133,7 +104,7 @@ protected:
   void SetUp() override {
     // A cursor left over the place where the form appears would hover it at once.
     ASSERT_TRUE(MoveCursor(AwayX, AwayY));
-    Form = std::make_unique<TButtonForm>();
+    Form = std::make_unique<TSkinnedForm>(true, false);
     Form->Show();
     SetForegroundWindow(Form->Handle());
     ASSERT_TRUE(PumpUntil([&] { return !Form->AlphaBlend(); }));
@@ -145,7 +116,7 @@ protected:
     PumpFor(20);
     Form.reset();
   }
-  std::unique_ptr<TButtonForm> Form;
+  std::unique_ptr<TSkinnedForm> Form;
 };
 
 TEST_F(NCInputWin, CloseButtonLightsUnderTheCursorAndGoesOutWhenTheCursorLeavesTheWindow) {

@@ -15,7 +15,7 @@
 #include "toolkit/win/application.h"
 #include "toolkit/core/scope.h"
 #include "toolkit/win/live_counts.h"
-#include "skin/frame/tests/frame_test_support.h"
+#include "skin/frame/tests/skinned_form_test_support.h"
 
 class TVelSkinFormTestProbe {
 public:
@@ -27,49 +27,6 @@ public:
 };
 
 namespace {
-
-constexpr TColor GameTitler = 16715740;  // RGB(220, 15, 255)
-constexpr TColor DefaultClient = 15920353;
-
-// A screen pixel as 0x00RRGGBB.
-uint32_t ScreenPixel(int X, int Y) {
-  HDC screen = GetDC(nullptr);
-  const COLORREF c = GetPixel(screen, X, Y);
-  ReleaseDC(nullptr, screen);
-  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
-}
-
-uint32_t Rgb(TColor C) { return ToColor32(C) & 0xFFFFFF; }
-
-// A form of the game's size with a skin form, built as the game builds its own.
-class TSkinnedForm : public TForm {
-public:
-  explicit TSkinnedForm(bool WithButtons) : TForm(nullptr) {
-    SetCaption(L"Skinned");
-    SetClientSize(650, 521);
-    SetPosition(poScreenCenter);
-    Skin = new TVelSkinForm(this);
-    Skin->SetFlatFrame(true);
-    Skin->SetTitlerColor(GameTitler);
-    if (WithButtons) {
-      Minimize = new TVelSkinSystemButton(this);
-      Minimize->SetKind(bkMinimize);
-      Minimize->Pos().SetXValue(70);
-      Minimize->Pos().SetUseDefault(false);
-      Close = new TVelSkinSystemButton(this);
-      Label = new TVelSkinNCLabel(this);
-      Label->SetCaption(L"Quorrel");
-      Label->Font().SetName(L"Tahoma");
-      Label->Font().SetHeight(-11);
-      Label->Font().SetColor(clWhite);
-    }
-    AfterConstruction();
-  }
-  TVelSkinForm* Skin = nullptr;
-  TVelSkinSystemButton* Minimize = nullptr;
-  TVelSkinSystemButton* Close = nullptr;
-  TVelSkinNCLabel* Label = nullptr;
-};
 
 class SkinFormWin : public ::testing::Test {
 protected:
@@ -380,8 +337,12 @@ TEST_F(SkinFormWin, StartResizeMinimizeRestoreRoundsLeaveTheLiveCountsFlat) {
   EXPECT_EQ(after.Windows, before.Windows);
   EXPECT_EQ(after.Timers, before.Timers);
   // Wine answers 0 here; Windows counts its own objects.
-  if (gdiBefore) EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore + 2);
-  if (userBefore) EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore + 2);
+  if (gdiBefore) {
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS), gdiBefore + 2);
+  }
+  if (userBefore) {
+    EXPECT_LE(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), userBefore + 2);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,65 @@
+// Shared by the frame's Windows tests that drive a whole skinned window: the
+// game's colours, a form of the game's size with its skin form and title-bar
+// buttons, screen pixels, and a cursor move that waits until it has happened.
+#pragma once
+
+#include "skin/frame/nc_buttons.h"
+#include "skin/frame/nc_controls.h"
+#include "skin/frame/skin_form.h"
+#include "skin/frame/tests/frame_test_support.h"
+
+// Sets the cursor and repeats until the system reports it there (under Wine
+// the move is asynchronous); false when it does not within TimeoutMs.
+inline bool SetCursorUntilReported(int X, int Y, int TimeoutMs = 2000) {
+  return PumpUntil([&] {
+    SetCursorPos(X, Y);
+    POINT c;
+    return GetCursorPos(&c) && c.x == X && c.y == Y;
+  }, TimeoutMs);
+}
+
+inline constexpr TColor GameTitler = 16715740;  // RGB(220, 15, 255)
+inline constexpr TColor DefaultClient = 15920353;
+
+// A screen pixel as 0x00RRGGBB.
+inline uint32_t ScreenPixel(int X, int Y) {
+  HDC screen = GetDC(nullptr);
+  const COLORREF c = GetPixel(screen, X, Y);
+  ReleaseDC(nullptr, screen);
+  return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+
+inline uint32_t Rgb(TColor C) { return ToColor32(C) & 0xFFFFFF; }
+
+// A form of the game's size with a skin form, built as the game builds its own.
+class TSkinnedForm : public TForm {
+public:
+  explicit TSkinnedForm(bool WithButtons, bool WithLabel = true) : TForm(nullptr) {
+    SetCaption(L"Skinned");
+    SetClientSize(650, 521);
+    SetPosition(poScreenCenter);
+    Skin = new TVelSkinForm(this);
+    Skin->SetFlatFrame(true);
+    Skin->SetTitlerColor(GameTitler);
+    if (WithButtons) {
+      Minimize = new TVelSkinSystemButton(this);
+      Minimize->SetKind(bkMinimize);
+      Minimize->Pos().SetXValue(70);
+      Minimize->Pos().SetUseDefault(false);
+      Close = new TVelSkinSystemButton(this);
+    }
+    if (WithButtons && WithLabel) {
+      Label = new TVelSkinNCLabel(this);
+      Label->SetCaption(L"Quorrel");
+      Label->Font().SetName(L"Tahoma");
+      Label->Font().SetHeight(-11);
+      Label->Font().SetColor(clWhite);
+    }
+    AfterConstruction();
+  }
+  TVelSkinForm* Skin = nullptr;
+  TVelSkinSystemButton* Minimize = nullptr;
+  TVelSkinSystemButton* Close = nullptr;
+  TVelSkinNCLabel* Label = nullptr;
+};
+
