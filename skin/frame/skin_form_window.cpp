@@ -9,10 +9,9 @@
 #include "skin/frame/skin_form.h"
 #include "toolkit/win/application.h"
 
+// Starting an armed timer restarts it.
 void TVelSkinForm::RestartTimer(UINT_PTR Id, UINT Interval) {
-  if (!FDestForm->HandleAllocated()) return;
-  FDestForm->StopTimer(Id);
-  FDestForm->StartTimer(Id, Interval);
+  if (FDestForm->HandleAllocated()) FDestForm->StartTimer(Id, Interval);
 }
 
 void TVelSkinForm::StopTimer(UINT_PTR Id) { FDestForm->StopTimer(Id); }
