@@ -11,9 +11,11 @@ template <class T> T* Make(TComponent* Owner, const wchar_t* Name, TWinControl* 
   return control;
 }
 
-TLabel* MakeLabel(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, int Width, int Height,
-                  const wchar_t* Caption) {
-  auto* label = Make<TLabel>(Owner, Name, Parent, Left, Top, Width, Height);
+TVelSkinLabel* MakeLabel(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, int Width,
+                         int Height, const wchar_t* Caption) {
+  auto* label = Make<TVelSkinLabel>(Owner, Name, Parent, Left, Top, Width, Height);
+  label->SetAutoInvalidate(true);
+  label->SetAlpha(0);
   label->SetCaption(Caption);
   return label;
 }
@@ -107,14 +109,16 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
 
   VelSkinToolbar1 = Make<TPanel>(this, L"VelSkinToolbar1", this, 0, 0, 650, 33);
   VelSkinToolbar1->SetAlign(alTop);
-  GamePanel = Make<TPanel>(this, L"GamePanel", this, 0, 33, 450, 454);
+  // The board panel keeps all four border sides; its stored left margin of
+  // 10 is not applied.
+  GamePanel = Make<TVelSkinPanel>(this, L"GamePanel", this, 0, 33, 450, 454);
   GamePanel->SetAlign(alLeft);
-  GamePanel->SetBevelOuter(bvLowered);
-  GamePanel->SetBevelWidth(2);
-  VelSkinPanel2 = Make<TPanel>(this, L"VelSkinPanel2", this, 450, 33, 200, 454);
+  VelSkinPanel2 = Make<TVelSkinPanel>(this, L"VelSkinPanel2", this, 450, 33, 200, 454);
   VelSkinPanel2->SetAlign(alClient);
-  VelSkinPanel3 = Make<TPanel>(this, L"VelSkinPanel3", this, 0, 487, 650, 34);
+  VelSkinPanel2->SetBorderSides(0);
+  VelSkinPanel3 = Make<TVelSkinPanel>(this, L"VelSkinPanel3", this, 0, 487, 650, 34);
   VelSkinPanel3->SetAlign(alBottom);
+  VelSkinPanel3->SetBorderSides(0);
 
   Gamefield = Make<TPaintBox>(this, L"Gamefield", GamePanel, 2, 2, 446, 450);
   Gamefield->SetAlign(alClient);

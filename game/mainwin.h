@@ -4,6 +4,8 @@
 #pragma once
 
 #include "game/rules.h"
+#include "skin/controls/labels.h"
+#include "skin/controls/panels.h"
 #include "skin/frame/main_menu.h"
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
@@ -23,20 +25,20 @@ public:
   TVelSkinSystemButton* VelSkinSystemButton1;
   TVelSkinNCLabel* VelSkinNCLabel1;
   TPanel* VelSkinToolbar1;
-  TPanel* GamePanel;
-  TPanel* VelSkinPanel2;
-  TPanel* VelSkinPanel3;
+  TVelSkinPanel* GamePanel;
+  TVelSkinPanel* VelSkinPanel2;
+  TVelSkinPanel* VelSkinPanel3;
   TPaintBox* Gamefield;
   TButton* StartGame;
-  TLabel* VelSkinLabel1;
+  TVelSkinLabel* VelSkinLabel1;
   TComboBox* ChooseSize;
-  TLabel* VelSkinLabel2;
+  TVelSkinLabel* VelSkinLabel2;
   TComboBox* ChooseColors;
-  TLabel* MoveNum;
-  TLabel* VelSkinLabel7;
-  TLabel* VelSkinLabel3;
-  TLabel* NeedTime;
-  TLabel* VelSkinLabel5;
+  TVelSkinLabel* MoveNum;
+  TVelSkinLabel* VelSkinLabel7;
+  TVelSkinLabel* VelSkinLabel3;
+  TVelSkinLabel* NeedTime;
+  TVelSkinLabel* VelSkinLabel5;
   TGroupBox* VelSkinGroupBox1;
   TPanel* ColPanel1;
   TPanel* ColPanel2;

@@ -18,7 +18,6 @@ class TVelSkinForm;
 
 enum TNCCtrlAlign { caLeft, caRight };
 enum TSideKind { skdTop, skdBottom, skdLeft, skdRight };
-enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
 
 // Raised while a title-bar button has set its own cursor: the skin form then
 // swallows WM_SETCURSOR for its window.

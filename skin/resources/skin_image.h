@@ -30,6 +30,9 @@ enum TVelFillStyle { mfsBlur, mfsTile, mfsStretch, mfs9Block };
 // How a panel's background image fills the panel.
 enum TVelPngFillType { ftNormal, ftTile, ftAutoStretch, ftCenter, ftStretch, ftGradient };
 
+// Where a caption too long for its place is cut with an ellipsis.
+enum TEllipsisPosition { epNone, epPathEllipsis, epEndEllipsis, epWordEllipsis };
+
 // Frame strips are refused above this width or height.
 constexpr int32_t MaxStripSide = 10000;
 

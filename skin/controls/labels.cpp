@@ -1,0 +1,170 @@
+#include "skin/controls/labels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "gfx/polygons.h"
+#include "gfx/win/gdi_backend.h"
+#include "skin/resources/skin_draw_win.h"
+#include "skin/resources/skin_res_manager.h"
+#include "toolkit/core/scope.h"
+
+namespace {
+
+// The caption's size in Font with explicit line breaks only.
+SIZE MeasureCaption(TFont& Font, const std::wstring& Text) {
+  TCanvas& canvas = StockBitmapCanvas();
+  canvas.Lock();
+  TScopeExit unlock([&] { canvas.Unlock(); });
+  const auto font = Font.Resource();
+  const TSelectObject select(canvas.Handle(), font->Get());
+  RECT r{0, 0, 0, 0};
+  DrawTextW(canvas.Handle(), Text.c_str(), static_cast<int>(std::min<size_t>(Text.size(), INT32_MAX)), &r,
+            DT_CALCRECT);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
+uint32_t LabelTextFlags(TAlignment Horizontal, TVerticalAlignment Vertical, TEllipsisPosition Ellipsis) {
+  static constexpr uint32_t horizontal[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+  static constexpr uint32_t vertical[] = {DT_TOP, DT_BOTTOM | DT_SINGLELINE, DT_VCENTER | DT_SINGLELINE};
+  static constexpr uint32_t ellipsis[] = {0, DT_PATH_ELLIPSIS, DT_END_ELLIPSIS, DT_WORD_ELLIPSIS};
+  return horizontal[Horizontal] | vertical[Vertical] | ellipsis[Ellipsis];
+}
+
+void FillRoundRect(TCustomBitmap32& Bitmap, int32_t Radius, TColor32 Color) {
+  const float w = static_cast<float>(Bitmap.Width()), h = static_cast<float>(Bitmap.Height());
+  if (w <= 0 || h <= 0) return;
+  const float r = std::clamp(static_cast<float>(Radius), 0.0f, std::min(w, h) / 2);
+  // Each corner is a quarter circle of eight segments around its centre.
+  const TFloatPoint centres[4] = {{w - r, r}, {w - r, h - r}, {r, h - r}, {r, r}};
+  TArrayOfFixedPoint points;
+  constexpr int segments = 8;
+  for (int corner = 0; corner < 4; ++corner) {
+    for (int i = 0; i <= segments; ++i) {
+      const double angle = (corner - 1 + static_cast<double>(i) / segments) * std::numbers::pi / 2;
+      points.push_back(FixedPoint(TFloatPoint{static_cast<float>(centres[corner].X + r * std::cos(angle)),
+                                              static_cast<float>(centres[corner].Y + r * std::sin(angle))}));
+    }
+  }
+  TPolygon32Ex polygon;
+  polygon.SetAntialiased(true);
+  polygon.AddPoints(points);
+  polygon.DrawFill(&Bitmap, Color);
+}
+
+TVelSkinCustomLabel::TVelSkinCustomLabel(TComponent* AOwner)
+    : TVelSkinCustomPanel(AOwner), FLight(std::make_unique<TVelLightClass>()) {
+  FControlStyle = (FControlStyle & csOwnBuffer) | csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks;
+  SetBorderSides(0);
+  SetAlpha(0);
+  SetAutoInvalidate(true);
+  FWidth = 60;
+  FHeight = 17;
+  FLight->SetOnChanged([this](TObject*) { Invalidate(); });
+}
+
+void TVelSkinCustomLabel::SetLight(TVelLightClass* Value) {
+  if (Value) FLight->Assign(Value);
+}
+
+void TVelSkinCustomLabel::SetAutoSize(bool Value) {
+  FAutoSize = Value;
+  if (Value) FitToText();
+}
+
+void TVelSkinCustomLabel::SetAlignmentVertical(TVerticalAlignment Value) {
+  if (Value == FAlignmentVertical) return;
+  FAlignmentVertical = Value;
+  RecreateWnd();
+  Invalidate();
+}
+
+void TVelSkinCustomLabel::SetAlignmentHorizontal(TAlignment Value) {
+  if (Value == FAlignmentHorizontal) return;
+  FAlignmentHorizontal = Value;
+  RecreateWnd();
+  Invalidate();
+}
+
+void TVelSkinCustomLabel::SetEllipsisPosition(TEllipsisPosition Value) {
+  if (Value == FEllipsisPosition) return;
+  FEllipsisPosition = Value;
+  FAutoSize = false;
+  Invalidate();
+}
+
+void TVelSkinCustomLabel::SetRoundBackground(bool Value) {
+  if (Value == FRoundBackground) return;
+  FRoundBackground = Value;
+  if (!Value) {
+    FitToText();
+    return;
+  }
+  if (Alpha() == 0) SetAlpha(255);
+  Invalidate();
+}
+
+void TVelSkinCustomLabel::FitToText() {
+  if (ComponentState().Contains(csLoading) || !FAutoSize || FRoundBackground) return;
+  const SIZE size = MeasureCaption(Font(), Caption());
+  SetBounds(Left(), Top(), size.cx, size.cy);
+}
+
+void TVelSkinCustomLabel::Loaded() {
+  TVelSkinCustomPanel::Loaded();
+  FitToText();
+}
+
+void TVelSkinCustomLabel::CreateParams(TCreateParams& Params) {
+  TVelSkinCustomPanel::CreateParams(Params);
+  Params.ClassStyle &= ~static_cast<UINT>(CS_VREDRAW);
+}
+
+void TVelSkinCustomLabel::CMTextChanged(TWMBase& Message) {
+  TVelSkinCustomPanel::CMTextChanged(Message);
+  FitToText();
+  Invalidate();
+}
+
+// A font set at run time changes neither the size nor the picture, unless
+// the pixel density may have changed with it.
+void TVelSkinCustomLabel::CMFontChanged(TWMBase& Message) {
+  if (Designing() || DPIScalingEnabled) {
+    FitToText();
+    Invalidate();
+  }
+  DefaultHandler(Message.Raw);
+}
+
+void TVelSkinCustomLabel::DrawControl(TBitmap32* Bitmap) {
+  if (FRoundBackground)
+    FillRoundRect(*Bitmap, FRoundSize, (static_cast<TColor32>(Alpha()) << 24) | (OpaqueColor32(Color()) & 0xFFFFFF));
+  else
+    TVelSkinCustomPanel::DrawControl(Bitmap);
+  DrawCaption(Bitmap);
+}
+
+void TVelSkinCustomLabel::DrawCaption(TBitmap32* Bitmap) {
+  TRect r{0, 0, Width(), Height()};
+  uint32_t flags = LabelTextFlags(FAlignmentHorizontal, FAlignmentVertical, FEllipsisPosition);
+  ::SetFont(*Bitmap, Font());
+  if (Designing() && Font().Color() == Color()) Bitmap->Clear(OpaqueColor32(13223619));
+  const std::wstring caption = Caption();
+  if (FWordWap) {
+    const int32_t h = MeasureCaption(Font(), caption).cy;
+    if (FAlignmentVertical == taVerticalCenter) {
+      flags &= ~static_cast<uint32_t>(DT_SINGLELINE);
+      r.Top = (Height() - h) / 2;
+      r.Bottom = r.Top + h;
+    } else if (FAlignmentVertical == taAlignBottom) {
+      flags &= ~static_cast<uint32_t>(DT_SINGLELINE);
+      r.Top = Height() - h;
+    }
+    flags |= DT_WORDBREAK;
+  }
+  if (FLight->Active()) DrawGlowText(::Canvas(*Bitmap), r, caption, FLight->BlurRadius(), FLight->Color(), flags);
+  TextoutW(*Bitmap, r, flags, caption);
+}
