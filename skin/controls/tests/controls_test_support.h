@@ -1,0 +1,59 @@
+// Shared by the controls' Windows tests: a plain toolkit form of the game's
+// colour and a skinned form, a skinned control that counts its content
+// drawing, and pixel reads from a control's buffer and from the screen.
+#pragma once
+
+#include "skin/controls/control_base.h"
+#include "skin/frame/tests/skinned_form_test_support.h"
+
+#include <memory>
+
+// Counts and records each content drawing; optionally draws a marker pixel.
+class TCountingControl : public TVelSkinCustomControl {
+public:
+  explicit TCountingControl(TComponent* AOwner) : TVelSkinCustomControl(AOwner) {}
+  int Draws = 0;
+  TColor32 Marker = 0;
+
+protected:
+  void DrawControl(TBitmap32* Bitmap) override {
+    ++Draws;
+    if (Marker) Bitmap->SetPixelS(0, 0, Marker);
+  }
+};
+
+// A buffer pixel as 0x00RRGGBB.
+inline uint32_t BufferRgb(TCustomPaintBox32_vel* Control, int X, int Y) {
+  return Control->Buffer()->Pixel(X, Y) & 0xFFFFFF;
+}
+
+// Paints every pending window now.
+inline void PaintNow(TWinControl* Form) {
+  RedrawWindow(Form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Application->ProcessMessages();
+}
+
+constexpr TColor GreyForm = 0x808080;
+
+// A plain toolkit form (no skin) in grey, shown.
+class ControlsWin : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(100, 100, 400, 300);
+    Form->SetColor(GreyForm);
+    Form->AfterConstruction();
+  }
+  void TearDown() override { Form.reset(); }
+  void ShowForm() {
+    Form->Show();
+    PaintNow(Form.get());
+  }
+  template <class T> T* Add(TWinControl* Parent, int L, int T_, int W, int H) {
+    auto* c = new T(Form.get());
+    c->SetBounds(L, T_, W, H);
+    c->SetParent(Parent);
+    return c;
+  }
+  std::unique_ptr<TForm> Form;
+};
