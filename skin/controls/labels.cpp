@@ -151,6 +151,7 @@ void TVelSkinCustomLabel::DrawCaption(TBitmap32* Bitmap) {
   TRect r{0, 0, Width(), Height()};
   uint32_t flags = LabelTextFlags(FAlignmentHorizontal, FAlignmentVertical, FEllipsisPosition);
   ::SetFont(*Bitmap, Font());
+  ::Canvas(*Bitmap).Font().Assign(&Font());
   if (Designing() && Font().Color() == Color()) Bitmap->Clear(OpaqueColor32(13223619));
   const std::wstring caption = Caption();
   if (FWordWap) {

@@ -1,0 +1,240 @@
+// The skin gallery: one skinned window that shows every skinned control in
+// each of its looks, so that a person (or a screenshot) sees the whole skin
+// at once. Run with "--screenshot FILE" it saves a picture of the whole
+// window, frame included, as a BMP file once everything is painted, and ends.
+#include "gfx/blend.h"
+#include "skin/controls/labels.h"
+#include "skin/controls/panels.h"
+#include "skin/frame/nc_buttons.h"
+#include "skin/frame/nc_controls.h"
+#include "skin/frame/skin_form.h"
+#include "skin/resources/skin_res_manager.h"
+#include "toolkit/win/application.h"
+#include "toolkit/win/forms.h"
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+void SetTahoma(TFont& Font, int Height, TColor Color) {
+  Font.SetName(L"Tahoma");
+  Font.SetHeight(Height);
+  Font.SetColor(Color);
+  Font.SetCharset(DEFAULT_CHARSET);
+}
+
+class TGalleryForm : public TForm {
+public:
+  explicit TGalleryForm(TComponent* AOwner) : TForm(AOwner) {
+    SetCaption(L"Skin gallery");
+    SetClientSize(820, 560);
+    SetPosition(poScreenCenter);
+    SetTahoma(Font(), -11, clWindowText);
+    AddFrame();
+    AddPanels();
+    AddLabels();
+  }
+
+private:
+  template <class T> T* Add(TWinControl* Parent, int L, int T_, int W, int H) {
+    auto* c = new T(this);
+    c->SetBounds(L, T_, W, H);
+    c->SetParent(Parent);
+    return c;
+  }
+
+  TVelSkinLabel* Title(TWinControl* Parent, int L, int T_, const wchar_t* Text) {
+    auto* label = Add<TVelSkinLabel>(Parent, L, T_, 10, 10);
+    SetTahoma(label->Font(), -13, 0x804000);
+    label->Font().SetStyle(1);  // bold
+    label->SetCaption(Text);
+    return label;
+  }
+
+  TVelSkinLabel* Note(TWinControl* Parent, int L, int T_, const wchar_t* Text) {
+    auto* label = Add<TVelSkinLabel>(Parent, L, T_, 10, 10);
+    label->SetCaption(Text);
+    return label;
+  }
+
+  void AddFrame() {
+    auto* skin = new TVelSkinForm(this);
+    skin->SetFlatFrame(true);
+    skin->SetTitlerColor(16715740);
+    auto* minimize = new TVelSkinSystemButton(this);
+    minimize->SetKind(bkMinimize);
+    minimize->Pos().SetXValue(70);
+    minimize->Pos().SetUseDefault(false);
+    new TVelSkinSystemButton(this);
+    auto* caption = new TVelSkinNCLabel(this);
+    caption->SetCaption(L"Skin gallery");
+    SetTahoma(caption->Font(), -11, clWhite);
+  }
+
+  // Panels and border panels in every look, over the form.
+  void AddPanels() {
+    Title(this, 10, 8, L"Panels");
+    struct TCase {
+      const wchar_t* Name;
+      void (*Set)(TVelSkinPanel*);
+    };
+    const TCase cases[] = {
+        {L"default", [](TVelSkinPanel*) {}},
+        {L"no sides", [](TVelSkinPanel* p) { p->SetBorderSides(0); }},
+        {L"alpha 0", [](TVelSkinPanel* p) { p->SetAlpha(0); }},
+        {L"opaque", [](TVelSkinPanel* p) {
+           p->SetAlpha(255);
+           p->SetColor(0xF0E0D0);
+         }},
+        {L"single line", [](TVelSkinPanel* p) { p->SetDoubleBorder(false); }},
+        {L"left and top", [](TVelSkinPanel* p) { p->SetBorderSides(sdLeft | sdTop); }},
+        {L"gradient", [](TVelSkinPanel* p) { p->SetBackgroundFillType(ftGradient); }},
+        {L"gradient left", [](TVelSkinPanel* p) {
+           p->SetBackgroundFillType(ftGradient);
+           p->SetGradientDirection(gdHorizontal);
+           p->SetGradientAlign(gaLeft);
+           p->SetGradientSize(100);
+         }},
+    };
+    int i = 0;
+    for (const TCase& c : cases) {
+      auto* panel = Add<TVelSkinPanel>(this, 10 + (i % 2) * 130, 30 + (i / 2) * 62, 120, 54);
+      c.Set(panel);
+      panel->SetCaptionVisible(true);
+      panel->SetCaption(c.Name);
+      ++i;
+    }
+    auto* normal = Add<TVelSkinBorderPanel>(this, 10, 284, 120, 30);
+    normal->SetCaptionVisible(true);
+    normal->SetCaption(L"border");
+    normal->SetBackgroundImage(L" ");  // draw the caption too
+    auto* hot = Add<TVelSkinBorderPanel>(this, 140, 284, 120, 30);
+    hot->SetOverControl(true);
+    hot->SetCMMouse(false);
+    hot->SetCaptionVisible(true);
+    hot->SetCaption(L"border, hot");
+    hot->SetBackgroundImage(L" ");
+  }
+
+  // Labels over the form and over a panel, with each of their options.
+  void AddLabels() {
+    Title(this, 280, 8, L"Labels");
+    Note(this, 280, 32, L"Over the form");
+    auto* panel = Add<TVelSkinPanel>(this, 280, 52, 250, 262);
+    Note(panel, 10, 8, L"Over a panel: 尺寸 颜色 步数 用时");
+    auto* round = Note(panel, 10, 30, L"Rounded background");
+    round->SetRoundBackground(true);
+    round->SetColor(0xF5D8B0);
+    round->SetBounds(10, 30, 140, 22);
+    round->SetAlignmentVertical(taVerticalCenter);
+    round->SetAlignmentHorizontal(taCenter);
+    auto* glow = Note(panel, 10, 60, L"Glowing caption");
+    glow->Light().SetActive(true);
+    glow->Light().SetColor(0x00FFFF);
+    SetTahoma(glow->Font(), -16, clWindowText);
+    glow->SetCaption(L"Glowing caption");
+    auto* ellipsis = Note(panel, 10, 90, L"");
+    ellipsis->SetEllipsisPosition(epEndEllipsis);
+    ellipsis->SetBounds(10, 90, 120, 17);
+    ellipsis->SetCaption(L"A caption far too long for its place");
+    const TAlignment horizontal[] = {taLeftJustify, taCenter, taRightJustify};
+    const TVerticalAlignment vertical[] = {taAlignTop, taVerticalCenter, taAlignBottom};
+    for (int i = 0; i < 3; ++i) {
+      auto* boxed = Add<TVelSkinLabel>(panel, 10 + i * 78, 116, 10, 10);
+      boxed->SetAutoSize(false);
+      boxed->SetRoundBackground(true);
+      boxed->SetColor(0xFFFFFF);
+      boxed->SetAlpha(160);
+      boxed->SetBounds(10 + i * 78, 116, 72, 44);
+      boxed->SetAlignmentHorizontal(horizontal[i]);
+      boxed->SetAlignmentVertical(vertical[i]);
+      boxed->SetCaption(L"aligned");
+    }
+    auto* wrapped = Add<TVelSkinLabel>(panel, 10, 170, 10, 10);
+    wrapped->SetAutoSize(false);
+    wrapped->SetWordWap(true);
+    wrapped->SetAlignmentVertical(taVerticalCenter);
+    wrapped->SetBounds(10, 170, 150, 44);
+    wrapped->SetCaption(L"Word wrap centres\nthese two lines");
+  }
+};
+
+// The whole window as it is on screen, frame included, as a 32-bit BMP.
+bool SaveWindowShot(HWND Window, const std::wstring& Path) {
+  RECT r;
+  if (!GetWindowRect(Window, &r)) return false;
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  BITMAPINFOHEADER ih{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
+  int rows = 0;
+  {
+    TWindowDC screen(nullptr);
+    TMemoryDC memory(screen.Get());
+    TGdiBitmap bitmap(CreateCompatibleBitmap(screen.Get(), w, h));
+    if (!bitmap) return false;
+    {
+      TSelectObject select(memory.Get(), bitmap.Get());
+      BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
+    }
+    BITMAPINFO bi{};
+    bi.bmiHeader = ih;
+    rows = GetDIBits(memory.Get(), bitmap.Get(), 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
+  }
+  if (rows != h) return false;
+  // The screen has no alpha; the file says opaque.
+  for (uint32_t& p : pixels) p |= 0xFF000000u;
+  FILE* f = _wfopen(Path.c_str(), L"wb");
+  if (!f) return false;
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof ih;
+  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
+  const bool ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&ih, sizeof ih, 1, f) == 1 &&
+                  std::fwrite(pixels.data(), 4, pixels.size(), f) == pixels.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+void PumpFor(DWORD Ms) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < Ms) {
+    Application->ProcessMessages();
+    Sleep(10);
+  }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    GR32Initialize();
+    SkinResManager();
+    Application->Initialize();
+    Application->SetMainFormOnTaskBar(true);
+    Application->SetTitle(L"Skin gallery");
+    TGalleryForm* gallery = nullptr;
+    Application->CreateForm(gallery);
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const bool shot = argv && argc == 3 && std::wstring(argv[1]) == L"--screenshot";
+    const std::wstring path = shot ? argv[2] : L"";
+    LocalFree(argv);
+    if (!shot) {
+      Application->Run();
+      Application->DestroyComponents();
+      return 0;
+    }
+    gallery->Show();
+    PumpFor(2000);  // past the start-up fade
+    RedrawWindow(gallery->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const bool saved = SaveWindowShot(gallery->Handle(), path);
+    Application->DestroyComponents();
+    return saved ? 0 : 2;
+  } catch (...) {
+    Application->HandleException(Application);
+    return 1;
+  }
+}
