@@ -12,6 +12,10 @@ enum TSide : uint8_t { sdLeft = 1, sdTop = 2, sdRight = 4, sdBottom = 8 };
 using TSides = uint8_t;
 constexpr TSides AllSides = sdLeft | sdTop | sdRight | sdBottom;
 
+// Text alignment of the skinned controls' captions.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
+
 enum TGradientAlign { gaCenter, gaLeft, gaRight };
 enum TGradientDirection { gdHorizontal, gdVertical };
 
