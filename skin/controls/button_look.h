@@ -83,6 +83,7 @@ struct TButtonMouseState {
   bool MouseInDropdownMenuRect = false;
   bool PressedInDropdownMenuRect = false;
   bool SkipNextClick = false;
+  friend bool operator==(const TButtonMouseState&, const TButtonMouseState&) = default;
 };
 
 // What the button is set up as.
