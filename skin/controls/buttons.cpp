@@ -391,9 +391,10 @@ void TVelSkinCustomButton::WMLButtonUp(TWMMouse& Message) {
   const std::shared_ptr<bool> alive = FAlive;
   TVelSkinCustomControl::WMLButtonUp(Message);
   if (!*alive || FIgnoreMouse) return;
-  POINT cursor{};
-  GetCursorPos(&cursor);
-  const bool over = HandleAllocated() && WindowFromPoint(cursor) == Handle();
+  // The window under the point of the release (the cursor may have moved on
+  // since the message was queued).
+  const TPoint at = ClientToScreen(Message.Pos);
+  const bool over = HandleAllocated() && WindowFromPoint(POINT{at.X, at.Y}) == Handle();
   const TButtonMouseState before = FState;
   const TButtonAction action = ButtonLButtonUp(FState, Config(), over);
   Apply(before, action);
