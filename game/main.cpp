@@ -2,12 +2,14 @@
 // before any window exists; then the application object, the main window and
 // the message loop.
 #include "game/mainwin.h"
+#include "gdiplus/gdiplus_objects.h"
 #include "gfx/blend.h"
 #include "skin/resources/skin_res_manager.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     GR32Initialize();
+    StartGdiPlus();
     SkinResManager();  // decodes the 84 built-in images once, up front
     Application->Initialize();
     Application->SetMainFormOnTaskBar(true);

@@ -124,7 +124,18 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
   Gamefield->SetAlign(alClient);
   Gamefield->OnPaint = [this](TObject* Sender) { GamefieldPaint(Sender); };
 
-  StartGame = Make<TButton>(this, L"StartGame", VelSkinPanel2, 16, 88, 169, 41);
+  StartGame = Make<TVelSkinButton>(this, L"StartGame", VelSkinPanel2, 16, 88, 169, 41);
+  TPngPictures& face = StartGame->Pictures();
+  SetStrip(face, L"VelSkinButton", 3);
+  face.SetCount(5);
+  StartGame->Layers().SetActive(false);
+  StartGame->SetCaptionVisible(true);
+  StartGame->SetDown(false);
+  StartGame->SetAutoInvalidate(true);
+  SetSkinFont(StartGame->HotFont(), clWindowText);
+  StartGame->HotFont().SetHeight(-16);
+  StartGame->DropdownMenuOffset().SetX(-4);
+  StartGame->DropdownMenuOffset().SetY(-4);
   StartGame->SetCaption(L"开始游戏");
   StartGame->SetTabStop(true);
   StartGame->OnClick = [this](TObject* Sender) { StartGameClick(Sender); };
@@ -149,8 +160,9 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
   NeedTime = MakeLabel(this, L"NeedTime", VelSkinPanel3, 344, 6, 66, 19, L"00:00:00");
   VelSkinLabel5 = MakeLabel(this, L"VelSkinLabel5", VelSkinPanel3, 300, 6, 38, 19, L"用时:");
 
-  VelSkinGroupBox1 = Make<TGroupBox>(this, L"VelSkinGroupBox1", VelSkinPanel2, 10, 168, 179, 280);
+  VelSkinGroupBox1 = Make<TVelSkinGroupBox>(this, L"VelSkinGroupBox1", VelSkinPanel2, 10, 168, 179, 280);
   VelSkinGroupBox1->SetCaption(L"颜色");
+  VelSkinGroupBox1->CheckBox().SetPictures(L"VelSkinCheckBox");
   ColPanel1 = MakeColorPanel(this, L"ColPanel1", VelSkinGroupBox1, 3, 24, clRed, 0);
   ColPanel2 = MakeColorPanel(this, L"ColPanel2", VelSkinGroupBox1, 59, 24, clLime, 1);
   ColPanel3 = MakeColorPanel(this, L"ColPanel3", VelSkinGroupBox1, 115, 24, clBlue, 2);

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "game/rules.h"
+#include "skin/controls/buttons.h"
+#include "skin/controls/group_box.h"
 #include "skin/controls/labels.h"
 #include "skin/controls/panels.h"
 #include "skin/frame/main_menu.h"
@@ -29,7 +31,7 @@ public:
   TVelSkinPanel* VelSkinPanel2;
   TVelSkinPanel* VelSkinPanel3;
   TPaintBox* Gamefield;
-  TButton* StartGame;
+  TVelSkinButton* StartGame;
   TVelSkinLabel* VelSkinLabel1;
   TComboBox* ChooseSize;
   TVelSkinLabel* VelSkinLabel2;
@@ -39,7 +41,7 @@ public:
   TVelSkinLabel* VelSkinLabel3;
   TVelSkinLabel* NeedTime;
   TVelSkinLabel* VelSkinLabel5;
-  TGroupBox* VelSkinGroupBox1;
+  TVelSkinGroupBox* VelSkinGroupBox1;
   TPanel* ColPanel1;
   TPanel* ColPanel2;
   TPanel* ColPanel3;

@@ -2,6 +2,7 @@
 // each of its looks, so that a person (or a screenshot) sees the whole skin
 // at once. Run with "--screenshot FILE" it saves a picture of the whole
 // window, frame included, as a BMP file once everything is painted, and ends.
+#include "gdiplus/gdiplus_objects.h"
 #include "gfx/blend.h"
 #include "skin/controls/labels.h"
 #include "skin/controls/panels.h"
@@ -211,6 +212,7 @@ void PumpFor(DWORD Ms) {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   try {
     GR32Initialize();
+    StartGdiPlus();
     SkinResManager();
     Application->Initialize();
     Application->SetMainFormOnTaskBar(true);
