@@ -4,6 +4,8 @@
 // window, frame included, as a BMP file once everything is painted, and ends.
 #include "gdiplus/gdiplus_objects.h"
 #include "gfx/blend.h"
+#include "skin/controls/buttons.h"
+#include "skin/controls/group_box.h"
 #include "skin/controls/labels.h"
 #include "skin/controls/panels.h"
 #include "skin/frame/nc_buttons.h"
@@ -12,6 +14,7 @@
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
+#include "toolkit/win/menus.h"
 
 #include <shellapi.h>
 
@@ -38,9 +41,18 @@ public:
     AddFrame();
     AddPanels();
     AddLabels();
+    AddButtons();
+    AddGroups();
+  }
+
+  // The looks that come from the mouse are put on once the windows exist.
+  void ShowMouseLooks() {
+    for (TControl* c : FHot) c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
   }
 
 private:
+  std::vector<TControl*> FHot;
+
   template <class T> T* Add(TWinControl* Parent, int L, int T_, int W, int H) {
     auto* c = new T(this);
     c->SetBounds(L, T_, W, H);
@@ -162,6 +174,92 @@ private:
     wrapped->SetBounds(10, 170, 150, 44);
     wrapped->SetCaption(L"Word wrap centres\nthese two lines");
   }
+  TVelSkinButton* Button(TWinControl* Parent, int L, int T_, const wchar_t* Caption) {
+    auto* button = Add<TVelSkinButton>(Parent, L, T_, 120, 27);
+    SetTahoma(button->HotFont(), -11, clWindowText);
+    button->SetCaption(Caption);
+    return button;
+  }
+
+  // The push button in each state, over the form and over a panel.
+  void AddButtons() {
+    Title(this, 550, 8, L"Buttons");
+    Button(this, 550, 32, L"Normal");
+    FHot.push_back(Button(this, 680, 32, L"Hot"));
+    auto* down = Button(this, 550, 66, L"Down");
+    down->SetGroupIndex(1);
+    down->SetDown(true);
+    Button(this, 680, 66, L"Disabled")->SetEnabled(false);
+    Button(this, 550, 100, L"")->SetCaptionVisible(false);
+    auto* menu = new TPopupMenu(this);
+    auto* item = new TMenuItem(menu);
+    item->SetCaption(L"Item");
+    menu->Items()->Add(item);
+    Button(this, 680, 100, L"Drop-down")->SetDropdownMenu(menu);
+    Button(this, 550, 134, L"No strip")->Pictures().SetImage(L"NoSuchSkinImage");
+    auto* tall = Button(this, 680, 134, L"Tall, two\nlines");
+    tall->SetWordWrap(true);
+    tall->SetBounds(680, 134, 120, 44);
+    auto* panel = Add<TVelSkinPanel>(this, 550, 190, 260, 120);
+    panel->SetBackgroundFillType(ftGradient);
+    Note(panel, 10, 8, L"Over a panel");
+    Button(panel, 10, 30, L"Normal");
+    FHot.push_back(Button(panel, 130, 30, L"Hot"));
+    auto* groupDown = Button(panel, 10, 70, L"Group: down");
+    groupDown->SetGroupIndex(2);
+    groupDown->SetDown(true);
+    Button(panel, 130, 70, L"Group: up")->SetGroupIndex(2);
+  }
+
+  // Group boxes in both styles and alignments, and the check boxes.
+  void AddGroups() {
+    Title(this, 10, 330, L"Group boxes and check boxes");
+    struct TCase {
+      const wchar_t* Caption;
+      TGroupBoxFrameStyle Style;
+      TAlignment Align;
+      bool CheckVisible, Checked, Light;
+    };
+    const TCase cases[] = {
+        {L"Line, glow", fsLine, taLeftJustify, false, true, true},
+        {L"Box, checked", fsBox, taLeftJustify, true, true, false},
+        {L"Centre", fsLine, taCenter, true, true, true},
+        {L"Unchecked", fsBox, taRightJustify, true, false, false},
+    };
+    int i = 0;
+    for (const TCase& c : cases) {
+      auto* box = Add<TVelSkinGroupBox>(this, 10 + i * 200, 354, 190, 110);
+      box->SetCaption(c.Caption);
+      box->SetFrameStyle(c.Style);
+      box->SetCaptionAlignment(c.Align);
+      box->SetLight(c.Light);
+      box->CheckBox().SetVisible(c.CheckVisible);
+      box->CheckBox().SetChecked(c.Checked);
+      auto* check = Add<TVelSkinCheckBox>(box, 12, 30, 150, 17);
+      check->SetCaption(L"Inside the group");
+      check->SetChecked(i % 2 == 0);
+      Button(box, 12, 62, L"Inside");
+      ++i;
+    }
+    auto* unchecked = Add<TVelSkinCheckBox>(this, 10, 480, 150, 17);
+    unchecked->SetCaption(L"Unchecked");
+    auto* checked = Add<TVelSkinCheckBox>(this, 170, 480, 150, 17);
+    checked->SetCaption(L"Checked");
+    checked->SetChecked(true);
+    auto* hot = Add<TVelSkinCheckBox>(this, 330, 480, 150, 17);
+    hot->SetCaption(L"Hot");
+    FHot.push_back(hot);
+    auto* disabled = Add<TVelSkinCheckBox>(this, 490, 480, 150, 17);
+    disabled->SetCaption(L"Disabled");
+    disabled->SetChecked(true);
+    disabled->SetEnabled(false);
+    auto* rtl = Add<TVelSkinCheckBox>(this, 650, 480, 150, 17);
+    rtl->SetCaption(L"Right to left");
+    rtl->SetBiDiMode(bdRightToLeft);
+    auto* glow = Add<TVelSkinCheckBox>(this, 10, 510, 150, 17);
+    glow->SetCaption(L"With a glow");
+    glow->Light().SetActive(true);
+  }
 };
 
 // The whole window as it is on screen, frame included, as a 32-bit BMP.
@@ -224,12 +322,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const bool shot = argv && argc == 3 && std::wstring(argv[1]) == L"--screenshot";
     const std::wstring path = shot ? argv[2] : L"";
     LocalFree(argv);
+    gallery->Show();
+    gallery->ShowMouseLooks();
     if (!shot) {
       Application->Run();
       Application->DestroyComponents();
       return 0;
     }
-    gallery->Show();
     PumpFor(2000);  // past the start-up fade
     RedrawWindow(gallery->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const bool saved = SaveWindowShot(gallery->Handle(), path);
