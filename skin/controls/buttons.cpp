@@ -233,7 +233,7 @@ void TVelSkinCustomButton::DrawButton(TBitmap32* Bitmap, bool Scaled) {
     Bitmap->DrawTo(&work, 0, 0);
     const TRect client{0, 0, w, h};
     const TButtonLook look = CurrentLook();
-    TVelSkinImage frame;
+    TCustomBitmap32 frame;  // memory only: a frame never needs a device context
     const bool haveFrame = CutStateFrame(*FPictures, look.Frame, &frame);
     TRect captionRect = client;
     uint32_t flags = ButtonCaptionFlags;
@@ -288,7 +288,7 @@ void TVelSkinCustomButton::DrawCaption(TBitmap32* Work, const TRect& Rect, uint3
 
 void TVelSkinCustomButton::DrawDropdownPart(TBitmap32* Bitmap) {
   if (!FDropdownMenu) return;
-  TVelSkinImage frame;
+  TCustomBitmap32 frame;
   const TButtonFrame which = DropdownPartFrame(FState.MouseInDropdownMenuRect, FState.PressedInDropdownMenuRect);
   if (!CutStateFrame(*FDropdownMenuPictures, which, &frame)) return;
   const auto band = CropCentreBand(&frame, DropdownBandHeight(Height(), ScaleByDPI(this, 4)), frame.Width());
@@ -300,7 +300,7 @@ void TVelSkinCustomButton::DrawDropdownPart(TBitmap32* Bitmap) {
 void TVelSkinCustomButton::DrawLayers(TBitmap32* Bitmap) {
   const TButtonLook look =
       ButtonLookOf(FState.MouseIn, FState.MouseDown, FState.Down, Enabled(), FLayers->Active(), FPressedOffset);
-  TVelSkinImage frame;
+  TCustomBitmap32 frame;
   if (!CutStateFrame(*FLayers, look.Frame, &frame)) return;
   const TPoint offset{ScaleByDPI(this, FLayersOffset->X()), ScaleByDPI(this, FLayersOffset->Y())};
   const TPoint pos = LayerPos(offset, look, Enabled(), FPressedOffset);

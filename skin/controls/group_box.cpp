@@ -20,7 +20,7 @@ constexpr int GlowStrokes = 7;
 
 }  // namespace
 
-bool CheckBoxFrame(const TVelResID& Pictures, int32_t Index, TBitmap32& Frame) {
+bool CheckBoxFrame(const TVelResID& Pictures, int32_t Index, TCustomBitmap32& Frame) {
   TVelSkinImage* strip = SkinImageOrNone(Pictures);
   if (!strip || strip->Width() < CheckBoxFrameCount || strip->Height() <= 0) return false;
   TVelSkinImages frames;
@@ -193,7 +193,7 @@ void TVelSkinCustomGroupBox::DrawControl(TBitmap32* Bitmap) {
   in.TextWidth = FCaption.empty() ? 0 : TextWidthW(*Bitmap, FCaption);
   in.Alignment = FCaptionAlignment;
   in.FrameStyle = FFrameStyle;
-  TBitmap32 frame;
+  TCustomBitmap32 frame;
   if (FCheckBox->Visible()) {
     const int32_t index = CheckBoxFrameIndex(FCheckBox->Checked(), FCheckBox->Pressed(), FCheckBox->MouseInControl());
     in.CheckBoxShown = CheckBoxFrame(FCheckBox->Pictures(), index, frame);
@@ -288,7 +288,7 @@ void TVelSkinCheckBox::DrawControl(TBitmap32* Bitmap) {
   TUpdateScope<TBitmap32> update(*Bitmap);
   const int32_t w = Width(), h = Height();
   const bool rtl = UseRightToLeftReading();
-  TBitmap32 frame;
+  TCustomBitmap32 frame;
   int32_t fw = 0;
   if (CheckBoxFrame(FPictures, CheckBoxFrameIndex(FChecked, FPressed, MouseInControl()), frame)) {
     fw = frame.Width();

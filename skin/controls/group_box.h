@@ -172,4 +172,4 @@ private:
 // The frame of a check box state cut from the strip named Pictures into
 // Frame; false (Frame untouched) when the strip is missing, unreadable or
 // too small to hold four frames.
-bool CheckBoxFrame(const TVelResID& Pictures, int32_t Index, TBitmap32& Frame);
+bool CheckBoxFrame(const TVelResID& Pictures, int32_t Index, TCustomBitmap32& Frame);

@@ -122,7 +122,24 @@ TPoint TPngPictures::SourceSize() {
 
 bool TPngPictures::GetFrame(int32_t Index, TCustomBitmap32* AImage) {
   CheckDPIScale();
-  return CutFrame(FSourceImage, Index, FCount, FMultiLineMode, AImage);
+  if (!AImage) return false;
+  TFrameCache& cache = FFrameCache;
+  if (cache.Strip != FSourceImage || cache.Count != FCount || cache.MultiLine != FMultiLineMode) {
+    cache.Frames.clear();
+    cache.Strip = FSourceImage;
+    cache.Count = FCount;
+    cache.MultiLine = FMultiLineMode;
+  }
+  for (const auto& [index, frame] : cache.Frames)
+    if (index == Index) {
+      AImage->Assign(frame.get());
+      return true;
+    }
+  auto frame = std::make_unique<TCustomBitmap32>();
+  if (!CutFrame(FSourceImage, Index, FCount, FMultiLineMode, frame.get())) return false;
+  AImage->Assign(frame.get());
+  cache.Frames.emplace_back(Index, std::move(frame));
+  return true;
 }
 
 bool TPngPictures::GetNormalImage(TCustomBitmap32* AImage) { return GetFrame(FNormal, AImage); }

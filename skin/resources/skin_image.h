@@ -5,7 +5,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "gfx/bitmap32.h"
 #include "toolkit/core/classes.h"
@@ -120,6 +123,15 @@ private:
   TVelResID FImage;
   double FDPIScale = 1.0;
   bool FLocked = false;
+  // Frames already cut from the strip, by index: cutting is costly and every
+  // paint of a control asks for one. Dropped when the strip, the count or the
+  // layout changes.
+  struct TFrameCache {
+    const TCustomBitmap32* Strip = nullptr;
+    int32_t Count = 0;
+    bool MultiLine = false;
+    std::vector<std::pair<int32_t, std::unique_ptr<TCustomBitmap32>>> Frames;
+  } FFrameCache;
 };
 
 // An offset with a change event.

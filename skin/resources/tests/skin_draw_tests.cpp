@@ -134,6 +134,42 @@ TEST(PngPictures, LooksTheStripUpOnceAndCutsStateFrames) {
   manager->Delete(L"DrawTestStrip");
 }
 
+// Frames are cut once and handed out again; a new strip, count or layout
+// gives freshly cut frames, and each copy is the caller's own.
+TEST(PngPictures, CutFramesAreKeptUntilTheStripOrItsLayoutChanges) {
+  TVelSkinResManager* manager = SkinResManager();
+  auto strip = FiveFrameStrip(dmOpaque);
+  auto stacked = FiveFrameStrip(dmOpaque, true);
+  manager->AddRes(strip.get(), L"CacheStrip", L"");
+  manager->AddRes(stacked.get(), L"CacheStacked", L"");
+  TPngPictures pictures;
+  pictures.SetImage(L"CacheStrip");
+  pictures.SetCount(5);
+  TBitmap32 frame, again;
+  ASSERT_TRUE(pictures.GetHotImage(&frame));
+  frame.Clear(0xFF123456);  // the caller's copy, not the kept frame
+  ASSERT_TRUE(pictures.GetHotImage(&again));
+  EXPECT_TRUE(AllPixels(again, kFrameColors[1]));
+  EXPECT_EQ(again.DrawMode(), dmOpaque);
+
+  pictures.SetCount(2);  // two frames of 5 x 3: the first covers the red and green frames and half the blue
+  ASSERT_TRUE(pictures.GetNormalImage(&frame));
+  EXPECT_EQ(frame.Width(), 5);
+  EXPECT_EQ(frame.Pixel(4, 0), kFrameColors[2]);
+  EXPECT_FALSE(pictures.GetPressedImage(&frame));  // frame 2 of two does not exist
+  EXPECT_EQ(frame.Width(), 5);
+
+  pictures.SetImage(L"CacheStacked");
+  pictures.SetCount(5);
+  pictures.SetMultiLineMode(true);
+  ASSERT_TRUE(pictures.GetHotImage(&frame));
+  EXPECT_EQ(frame.Width(), 2);
+  EXPECT_EQ(frame.Height(), 3);
+  EXPECT_TRUE(AllPixels(frame, kFrameColors[1]));
+  manager->Delete(L"CacheStrip");
+  manager->Delete(L"CacheStacked");
+}
+
 TEST(TextObjects, ChangeEventsAndAssignment) {
   TVelTextObj text;
   int textCalls = 0, lightCalls = 0;
