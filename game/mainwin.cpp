@@ -122,6 +122,9 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
 
   Gamefield = Make<TPaintBox>(this, L"Gamefield", GamePanel, 2, 2, 446, 450);
   Gamefield->SetAlign(alClient);
+  // The board paints all of its area: the panel beneath leaves it out, so a
+  // move repaints the board alone, never the panel's wash first.
+  Gamefield->SetControlStyle(Gamefield->ControlStyle() | csOpaque);
   Gamefield->OnPaint = [this](TObject* Sender) { GamefieldPaint(Sender); };
 
   StartGame = Make<TVelSkinButton>(this, L"StartGame", VelSkinPanel2, 16, 88, 169, 41);

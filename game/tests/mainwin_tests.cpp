@@ -189,6 +189,23 @@ TEST_F(GameWindow, StartedGamePaintsItsCellsAndTheMarker) {
   EXPECT_EQ(shot.Pixel(ox + 3, oy + 9), corner);
 }
 
+// A move rebuilds no skinned picture but the move read-out's: the panels and
+// the start button keep their buffers.
+TEST_F(GameWindow, AMoveRepaintsTheBoardAndTheMoveCountAlone) {
+  TmainwinTestProbe p(Win);
+  Win->StartGameClick(Win->StartGame);
+  RedrawWindow(Win->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Application->ProcessMessages();
+  TList& skinned = TVelWinControlHelper::Instance().Items;
+  for (int i = 0; i < skinned.Count(); ++i)
+    ASSERT_TRUE(skinned.Get<TVelSkinCustomControl>(i)->BufferValid()) << i;
+  Click(p.ColorBtn()[(p.Board()[0][0] + 1) % p.NumColors()]);
+  for (int i = 0; i < skinned.Count(); ++i) {
+    auto* control = skinned.Get<TVelSkinCustomControl>(i);
+    EXPECT_EQ(control->BufferValid(), control != Win->MoveNum) << WideToUtf8(control->Name());
+  }
+}
+
 TEST_F(GameWindow, MovesAWinAndTheIdleStateAfterIt) {
   TmainwinTestProbe p(Win);
   // Idle clicks change nothing.
