@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "bench/win/bench_support.h"
 #include "game/mainwin.h"
 #include "gdiplus/gdiplus_objects.h"
 #include "gfx/blend.h"
@@ -17,38 +18,6 @@
 #include "toolkit/win/application.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> Times) {
-  std::sort(Times.begin(), Times.end());
-  return Times[Times.size() / 2];
-}
-
-// The median of Rounds timings of Body run Reps times, in ms per run.
-double Measure(int Rounds, int Reps, const std::function<void()>& Body) {
-  std::vector<double> times;
-  for (int r = 0; r < Rounds; ++r) {
-    const double start = Now();
-    for (int i = 0; i < Reps; ++i) Body();
-    GdiFlush();
-    times.push_back((Now() - start) / Reps);
-  }
-  return Median(times);
-}
-
-void Pump(int Ms) {
-  const double end = Now() + Ms;
-  while (Now() < end) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
 
 // The game's layout from the toolkit's plain controls, with the same skinned
 // frame: the window as it was before its controls were skinned (the board

@@ -7,40 +7,13 @@
 #include <functional>
 #include <vector>
 
+#include "bench/win/bench_support.h"
 #include "gfx/blend.h"
 #include "skin/frame/skin_form.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 
 namespace {
-
-double Now() {
-  LARGE_INTEGER f, c;
-  QueryPerformanceFrequency(&f);
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart);
-}
-
-// The median of Rounds timings of Body run Reps times, in ms per run.
-double Measure(int Rounds, int Reps, const std::function<void()>& Body) {
-  std::vector<double> times;
-  for (int r = 0; r < Rounds; ++r) {
-    const double start = Now();
-    for (int i = 0; i < Reps; ++i) Body();
-    GdiFlush();
-    times.push_back((Now() - start) / Reps);
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
-
-void Pump(int Ms) {
-  const double end = Now() + Ms;
-  while (Now() < end) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
 
 class TBenchForm : public TForm {
 public:

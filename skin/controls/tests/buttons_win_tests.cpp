@@ -16,22 +16,6 @@
 
 namespace {
 
-bool MoveCursor(int X, int Y) {
-  const bool there = SetCursorUntilReported(X, Y, 1000);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = MOUSEEVENTF_MOVE;
-  SendInput(1, &in, sizeof(in));
-  return there;
-}
-
-void SendButton(DWORD Flag) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = Flag;
-  SendInput(1, &in, sizeof(in));
-}
-
 void SendKey(WORD Key, bool Up) {
   INPUT in{};
   in.type = INPUT_KEYBOARD;

@@ -36,25 +36,6 @@ private:
   TWindowProcHook FHook;
 };
 
-// Sets the cursor and repeats until the system reports it there (under Wine
-// the move is asynchronous), then feeds a zero move through the input queue so
-// that the window under the cursor gets its mouse-move message.
-bool MoveCursor(int X, int Y) {
-  const bool there = SetCursorUntilReported(X, Y, 1000);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = MOUSEEVENTF_MOVE;
-  SendInput(1, &in, sizeof(in));
-  return there;
-}
-
-void SendButton(DWORD Flag) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = Flag;
-  SendInput(1, &in, sizeof(in));
-}
-
 // A place on the desktop that the centred form does not cover.
 constexpr int AwayX = 5, AwayY = 5;
 

@@ -18,6 +18,25 @@ inline bool SetCursorUntilReported(int X, int Y, int TimeoutMs = 2000) {
   }, TimeoutMs);
 }
 
+// SetCursorUntilReported, then a zero move through the input queue so that
+// the window under the cursor gets its mouse-move message.
+inline bool MoveCursor(int X, int Y) {
+  const bool there = SetCursorUntilReported(X, Y, 1000);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = MOUSEEVENTF_MOVE;
+  SendInput(1, &in, sizeof(in));
+  return there;
+}
+
+// A real mouse button event (MOUSEEVENTF_LEFTDOWN, ...) at the cursor.
+inline void SendButton(DWORD Flag) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = Flag;
+  SendInput(1, &in, sizeof(in));
+}
+
 inline constexpr TColor GameTitler = 16715740;  // RGB(220, 15, 255)
 inline constexpr TColor DefaultClient = 15920353;
 
