@@ -206,6 +206,51 @@ TEST_F(GameWindow, AMoveRepaintsTheBoardAndTheMoveCountAlone) {
   }
 }
 
+// Hovering and pressing the start button (released off it, so no game
+// starts) a thousand times leaves every GDI object, DC, window and timer count flat.
+TEST_F(GameWindow, HoverAndPressCyclesOnTheStartButtonLeaveTheLiveCountsFlat) {
+  TmainwinTestProbe p(Win);
+  const HWND button = Win->StartGame->Handle();
+  const LPARAM self = reinterpret_cast<LPARAM>(Win->StartGame);
+  auto cycle = [&] {
+    Win->StartGame->Perform(CM_MOUSEENTER, 0, self);
+    UpdateWindow(button);
+    SendMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    UpdateWindow(button);
+    SendMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(-50, -50));
+    Win->StartGame->Perform(CM_MOUSELEAVE, 0, self);
+    UpdateWindow(button);
+  };
+  for (int i = 0; i < 10; ++i) cycle();
+  Application->ProcessMessages();
+  const TLiveCounts before = LiveCounts();
+  for (int i = 0; i < 1000; ++i) cycle();
+  Application->ProcessMessages();
+  EXPECT_EQ(LiveCounts(), before);
+  EXPECT_EQ(p.XSize(), 0);  // never clicked
+  EXPECT_FALSE(Win->StartGame->Down());
+}
+
+// The start button is the first tab stop, and Space or Enter on it deals a game.
+TEST_F(GameWindow, SpaceAndEnterOnTheFocusedStartButtonDealAGame) {
+  TmainwinTestProbe p(Win);
+  ASSERT_FALSE(Win->TabList().empty());
+  EXPECT_EQ(Win->StartGame->TabOrder(), 0);
+  Win->StartGame->SetFocus();
+  ASSERT_TRUE(Win->StartGame->Focused());
+  const HWND button = Win->StartGame->Handle();
+  SendMessageW(button, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_TRUE(Win->StartGame->Down());
+  EXPECT_EQ(p.XSize(), 0);
+  SendMessageW(button, WM_KEYUP, VK_SPACE, 0xC0000001);
+  EXPECT_FALSE(Win->StartGame->Down());
+  EXPECT_EQ(p.XSize(), 20);
+  p.XSize() = 0;
+  Win->OverallTimer->SetEnabled(false);
+  SendMessageW(button, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_EQ(p.XSize(), 20);
+}
+
 TEST_F(GameWindow, MovesAWinAndTheIdleStateAfterIt) {
   TmainwinTestProbe p(Win);
   // Idle clicks change nothing.
