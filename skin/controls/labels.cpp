@@ -1,10 +1,7 @@
 #include "skin/controls/labels.h"
 
 #include <algorithm>
-#include <cmath>
-#include <numbers>
 
-#include "gfx/polygons.h"
 #include "gfx/win/gdi_backend.h"
 #include "skin/resources/skin_draw_win.h"
 #include "skin/resources/skin_res_manager.h"
@@ -32,27 +29,6 @@ uint32_t LabelTextFlags(TAlignment Horizontal, TVerticalAlignment Vertical, TEll
   static constexpr uint32_t vertical[] = {DT_TOP, DT_BOTTOM | DT_SINGLELINE, DT_VCENTER | DT_SINGLELINE};
   static constexpr uint32_t ellipsis[] = {0, DT_PATH_ELLIPSIS, DT_END_ELLIPSIS, DT_WORD_ELLIPSIS};
   return horizontal[Horizontal] | vertical[Vertical] | ellipsis[Ellipsis];
-}
-
-void FillRoundRect(TCustomBitmap32& Bitmap, int32_t Radius, TColor32 Color) {
-  const float w = static_cast<float>(Bitmap.Width()), h = static_cast<float>(Bitmap.Height());
-  if (w <= 0 || h <= 0) return;
-  const float r = std::clamp(static_cast<float>(Radius), 0.0f, std::min(w, h) / 2);
-  // Each corner is a quarter circle of eight segments around its centre.
-  const TFloatPoint centres[4] = {{w - r, r}, {w - r, h - r}, {r, h - r}, {r, r}};
-  TArrayOfFixedPoint points;
-  constexpr int segments = 8;
-  for (int corner = 0; corner < 4; ++corner) {
-    for (int i = 0; i <= segments; ++i) {
-      const double angle = (corner - 1 + static_cast<double>(i) / segments) * std::numbers::pi / 2;
-      points.push_back(FixedPoint(TFloatPoint{static_cast<float>(centres[corner].X + r * std::cos(angle)),
-                                              static_cast<float>(centres[corner].Y + r * std::sin(angle))}));
-    }
-  }
-  TPolygon32Ex polygon;
-  polygon.SetAntialiased(true);
-  polygon.AddPoints(points);
-  polygon.DrawFill(&Bitmap, Color);
 }
 
 TVelSkinCustomLabel::TVelSkinCustomLabel(TComponent* AOwner)

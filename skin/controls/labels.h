@@ -66,7 +66,3 @@ public:
 protected:
   std::string ClassName() const override { return "TVelSkinLabel"; }
 };
-
-// Fills the rounded rectangle (0, 0, Width, Height) with corner radius Radius
-// in Color (anti-aliased, blended).
-void FillRoundRect(TCustomBitmap32& Bitmap, int32_t Radius, TColor32 Color);

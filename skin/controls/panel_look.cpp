@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "gfx/gradient.h"
+#include "gfx/polygons.h"
 #include "toolkit/core/scope.h"
 
 void PanelWash(TCustomBitmap32& Bitmap, uint32_t RGB, uint8_t Alpha) {
@@ -108,6 +110,27 @@ void DrawPanelGradient(TCustomBitmap32& Bitmap, const TPanelGradient& Gradient) 
     GradientFillPolygon(&work, corners, 3, pieces[i].Angle, 1, stops, 0);
   }
   work.DrawTo(&Bitmap, 0, 0);
+}
+
+void FillRoundRect(TCustomBitmap32& Bitmap, int32_t Radius, TColor32 Color) {
+  const float w = static_cast<float>(Bitmap.Width()), h = static_cast<float>(Bitmap.Height());
+  if (w <= 0 || h <= 0) return;
+  const float r = std::clamp(static_cast<float>(Radius), 0.0f, std::min(w, h) / 2);
+  // Each corner is a quarter circle of eight segments around its centre.
+  const TFloatPoint centres[4] = {{w - r, r}, {w - r, h - r}, {r, h - r}, {r, r}};
+  TArrayOfFixedPoint points;
+  constexpr int segments = 8;
+  for (int corner = 0; corner < 4; ++corner) {
+    for (int i = 0; i <= segments; ++i) {
+      const double angle = (corner - 1 + static_cast<double>(i) / segments) * std::numbers::pi / 2;
+      points.push_back(FixedPoint(TFloatPoint{static_cast<float>(centres[corner].X + r * std::cos(angle)),
+                                              static_cast<float>(centres[corner].Y + r * std::sin(angle))}));
+    }
+  }
+  TPolygon32Ex polygon;
+  polygon.SetAntialiased(true);
+  polygon.AddPoints(points);
+  polygon.DrawFill(&Bitmap, Color);
 }
 
 void CopyEdgeBands(const TCustomBitmap32& Src, TCustomBitmap32& Dst, int32_t Band) {

@@ -54,5 +54,9 @@ int32_t GradientPieces(const TPanelGradient& Gradient, int32_t Width, int32_t He
 // The gradient blended over the bitmap; outside its rectangles nothing changes.
 void DrawPanelGradient(TCustomBitmap32& Bitmap, const TPanelGradient& Gradient);
 
+// Fills the rounded rectangle (0, 0, Width, Height) with corner radius
+// Radius (at most half the shorter side) in Color, anti-aliased and blended.
+void FillRoundRect(TCustomBitmap32& Bitmap, int32_t Radius, TColor32 Color);
+
 // Copies the four Band-pixel bands along the edges of Src into Dst (same size).
 void CopyEdgeBands(const TCustomBitmap32& Src, TCustomBitmap32& Dst, int32_t Band);

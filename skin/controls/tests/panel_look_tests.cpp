@@ -179,3 +179,34 @@ TEST(PanelLook, EdgeBandsCopyOnlyTheFrame) {
   CopyEdgeBands(src, tiny, 2);
   EXPECT_EQ(tiny.Pixel(0, 0), 0xFFFF0000u);
 }
+
+TEST(PanelLook, RoundRectFillsTheMiddleAndSparesTheCorners) {
+  TBitmap32 b;
+  Fill(b, 40, 20);
+  FillRoundRect(b, 6, 0xFFFF0000);
+  EXPECT_EQ(b.Pixel(20, 10), 0xFFFF0000u);
+  EXPECT_EQ(b.Pixel(20, 0), 0xFFFF0000u);  // straight edges reach the border
+  EXPECT_EQ(b.Pixel(0, 10), 0xFFFF0000u);
+  for (const TPoint corner : {TPoint{0, 0}, TPoint{39, 0}, TPoint{0, 19}, TPoint{39, 19}})
+    EXPECT_EQ(b.Pixel(corner.X, corner.Y), Grey) << corner.X << "," << corner.Y;
+  // The arc is anti-aliased: some pixel near a corner is neither colour.
+  bool blended = false;
+  for (int32_t y = 0; y < 6; ++y)
+    for (int32_t x = 0; x < 6; ++x)
+      blended |= b.Pixel(x, y) != Grey && b.Pixel(x, y) != 0xFFFF0000u;
+  EXPECT_TRUE(blended);
+
+  // Radius 0 is a plain rectangle; a radius beyond half the side is capped.
+  Fill(b, 10, 6);
+  FillRoundRect(b, 0, 0xFF00FF00);
+  EXPECT_EQ(b.Pixel(0, 0), 0xFF00FF00u);
+  Fill(b, 10, 6);
+  FillRoundRect(b, 1000, 0x8000FF00);
+  EXPECT_EQ(b.Pixel(5, 3), BlendPixel(0x8000FF00, Grey));
+  // Capped at 3: the ends are half circles, and the corner pixels keep
+  // little more than a sliver of the fill.
+  EXPECT_LE((b.Pixel(0, 0) >> 8) & 0xFF, 0x88u);
+  EXPECT_GE((b.Pixel(0, 2) >> 8) & 0xFF, 0xA0u);
+  TBitmap32 empty;
+  FillRoundRect(empty, 5, 0xFFFFFFFF);
+}
