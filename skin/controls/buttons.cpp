@@ -325,11 +325,6 @@ void TVelSkinCustomButton::WMSize(TWMSize& Message) {
   UpdateDropdownMenuRect();
 }
 
-void TVelSkinCustomButton::CMFontChanged(TWMBase& Message) {
-  TVelSkinCustomControl::CMFontChanged(Message);
-  Invalidate();
-}
-
 void TVelSkinCustomButton::CMMouseEnter(TCMMouse& Message) {
   TVelSkinCustomControl::CMMouseEnter(Message);
   if (FIgnoreMouse || Designing() || (Message.Control && Message.Control != this)) return;

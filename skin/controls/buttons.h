@@ -145,7 +145,6 @@ protected:
   void CMDialogKey(TWMKey& Message) override;
   void CMDialogChar(TWMKey& Message) override;
   void CMFocusChanged(TCMFocusChanged& Message) override;
-  void CMFontChanged(TWMBase& Message) override;
 
   bool FCaptionVisible = false;
   std::unique_ptr<TFont> FHotFont;

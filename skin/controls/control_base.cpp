@@ -35,12 +35,6 @@ int32_t BufferSide(int32_t Current, int32_t Viewport, int32_t Oversize) {
 
 }  // namespace
 
-TColor32 OpaqueColor32(TColor Color) {
-  const COLORREF c = ColorToRef(Color);
-  return 0xFF000000u | (static_cast<TColor32>(GetRValue(c)) << 16) | (static_cast<TColor32>(GetGValue(c)) << 8) |
-         GetBValue(c);
-}
-
 // ---- TCustomPaintBox32_vel ----------------------------------------------------------------
 
 TCustomPaintBox32_vel::TCustomPaintBox32_vel(TComponent* AOwner)
@@ -296,7 +290,7 @@ void TVelSkinCustomControl::PaintBuffer() {
                              TRect{Left() + FXOffset, Top() + FYOffset, Left() + Width() + FXOffset,
                                    Top() + Height() + FYOffset});
       else
-        FBuffer->Clear(OpaqueColor32(FColor));
+        FBuffer->Clear(ToColor32(FColor));
     }
     BackgroundChanged(FBuffer.get());
     // While a delayed refresh is pending only the background is brought up to date.
@@ -310,7 +304,7 @@ void TVelSkinCustomControl::PaintBuffer() {
 void TVelSkinCustomControl::Resize() {
   TUpdateScope<TBitmap32> update(*FBuffer);
   TCustomPaintBox32_vel::Resize();
-  FBuffer->Clear(OpaqueColor32(FColor));
+  FBuffer->Clear(ToColor32(FColor));
 }
 
 void TVelSkinCustomControl::CreateParams(TCreateParams& Params) {
@@ -358,21 +352,6 @@ void TVelSkinCustomControl::WMTimer(TWMTimer& Message) {
 void TVelSkinCustomControl::WMEraseBkgnd(TWMEraseBkgnd& Message) {
   if (FEraseBackground && Message.DC && Message.Param == 1) DrawTo(*FBuffer, Message.DC, 0, 0);
   Message.Result = 1;
-}
-
-void TVelSkinCustomControl::CMColorChanged(TWMBase& Message) {
-  TCustomPaintBox32_vel::CMColorChanged(Message);
-  Invalidate();
-}
-
-void TVelSkinCustomControl::CMEnabledChanged(TWMBase& Message) {
-  TCustomPaintBox32_vel::CMEnabledChanged(Message);
-  Invalidate();
-}
-
-void TVelSkinCustomControl::CMTextChanged(TWMBase& Message) {
-  TCustomPaintBox32_vel::CMTextChanged(Message);
-  Invalidate();
 }
 
 void TVelSkinCustomControl::CMVisibleChanged(TCMVisibleChanged& Message) {

@@ -165,11 +165,8 @@ protected:
   void WMMove(TWMMove& Message) override;
   void WMTimer(TWMTimer& Message) override;
   void WMEraseBkgnd(TWMEraseBkgnd& Message) override;
-  // The toolkit's Color is the fill colour when not transparent and after
-  // every resize; a change repaints.
-  void CMColorChanged(TWMBase& Message) override;
-  void CMEnabledChanged(TWMBase& Message) override;
-  void CMTextChanged(TWMBase& Message) override;
+  // Colour, enabling, text and font changes need no handler here: the
+  // toolkit's own call Invalidate, which marks the buffer invalid.
   void CMVisibleChanged(TCMVisibleChanged& Message) override;
   // The skinned base answers AdjustClientRect by repainting; aligned children
   // moving about need a new background.
@@ -194,5 +191,5 @@ private:
 // Without a parent the buffer becomes opaque white.
 void CopyParentBackground(TControl* Control, TBitmap32* Buffer, const TRect& R);
 
-// As an opaque TColor32 (system colours resolved).
-TColor32 OpaqueColor32(TColor Color);
+// The colour as 0x00RRGGBB, system colours resolved.
+inline uint32_t RGBOf(TColor Color) { return ToColor32(Color) & 0xFFFFFF; }

@@ -11,8 +11,6 @@
 
 namespace {
 
-uint32_t Rgb(TColor Color) { return OpaqueColor32(Color) & 0xFFFFFF; }
-
 // The glow along the separator: seven stacked translucent white strokes of
 // widths 1 to 7 with round joins.
 constexpr uint32_t GlowColor = 0x12FFFFFF;
@@ -217,11 +215,11 @@ void TVelSkinCustomGroupBox::DrawControl(TBitmap32* Bitmap) {
   GdiFlush();
 
   if (FFrameStyle == fsBox) {
-    DrawBoxLines(*Bitmap, layout, Rgb(FLineStartColor));
+    DrawBoxLines(*Bitmap, layout, RGBOf(FLineStartColor));
     return;
   }
   for (int32_t i = 0; i < layout.SegmentCount; ++i)
-    DrawSeparator(*Bitmap, layout.Segments[i], layout.Y0, Rgb(FLineStopColor), Rgb(FLineStartColor));
+    DrawSeparator(*Bitmap, layout.Segments[i], layout.Y0, RGBOf(FLineStopColor), RGBOf(FLineStartColor));
   if (FLight && !Designing())
     for (int32_t i = 0; i < layout.SegmentCount; ++i) DrawGlowLine(Bitmap, layout.Segments[i], layout.Y0);
 }

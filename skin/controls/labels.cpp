@@ -102,7 +102,6 @@ void TVelSkinCustomLabel::CreateParams(TCreateParams& Params) {
 void TVelSkinCustomLabel::CMTextChanged(TWMBase& Message) {
   TVelSkinCustomPanel::CMTextChanged(Message);
   FitToText();
-  Invalidate();
 }
 
 // A font set at run time changes neither the size nor the picture, unless
@@ -117,7 +116,7 @@ void TVelSkinCustomLabel::CMFontChanged(TWMBase& Message) {
 
 void TVelSkinCustomLabel::DrawControl(TBitmap32* Bitmap) {
   if (FRoundBackground)
-    FillRoundRect(*Bitmap, FRoundSize, (static_cast<TColor32>(Alpha()) << 24) | (OpaqueColor32(Color()) & 0xFFFFFF));
+    FillRoundRect(*Bitmap, FRoundSize, (static_cast<TColor32>(Alpha()) << 24) | RGBOf(Color()));
   else
     TVelSkinCustomPanel::DrawControl(Bitmap);
   DrawCaption(Bitmap);
@@ -128,7 +127,7 @@ void TVelSkinCustomLabel::DrawCaption(TBitmap32* Bitmap) {
   uint32_t flags = LabelTextFlags(FAlignmentHorizontal, FAlignmentVertical, FEllipsisPosition);
   ::SetFont(*Bitmap, Font());
   ::Canvas(*Bitmap).Font().Assign(&Font());
-  if (Designing() && Font().Color() == Color()) Bitmap->Clear(OpaqueColor32(13223619));
+  if (Designing() && Font().Color() == Color()) Bitmap->Clear(ToColor32(13223619));
   const std::wstring caption = Caption();
   if (FWordWap) {
     const int32_t h = MeasureCaption(Font(), caption).cy;

@@ -94,7 +94,7 @@ int32_t GradientPieces(const TPanelGradient& Gradient, int32_t Width, int32_t He
 void DrawPanelGradient(TCustomBitmap32& Bitmap, const TPanelGradient& Gradient) {
   const int32_t w = Bitmap.Width(), h = Bitmap.Height();
   if (w <= 0 || h <= 0) return;
-  TBitmap32 work;
+  TCustomBitmap32 work;
   work.SetSize(w, h);
   work.Clear(0);
   work.SetDrawMode(dmBlend);

@@ -5,12 +5,6 @@
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/core/scope.h"
 
-namespace {
-
-uint32_t RGBOf(TColor Color) { return OpaqueColor32(Color) & 0xFFFFFF; }
-
-}  // namespace
-
 // ---- TVelSkinCustomPanel ------------------------------------------------------------------
 
 TVelSkinCustomPanel::TVelSkinCustomPanel(TComponent* AOwner) : TVelSkinCustomControl(AOwner) {
@@ -88,11 +82,6 @@ void TVelSkinCustomPanel::DrawBorder(TBitmap32* Bitmap) {
     DrawPanelBorder(*Bitmap, FBorderSides, RGBOf(FBorderColor), FBorderAlpha, FDoubleBorder);
 }
 
-void TVelSkinCustomPanel::CMFontChanged(TWMBase& Message) {
-  TVelSkinCustomControl::CMFontChanged(Message);
-  Invalidate();
-}
-
 // ---- TVelSkinBorderPanel ------------------------------------------------------------------
 
 TVelSkinBorderPanel::TVelSkinBorderPanel(TComponent* AOwner) : TVelSkinPanel(AOwner) {
@@ -137,7 +126,7 @@ void TVelSkinBorderPanel::DrawControl(TBitmap32* Bitmap) {
   // back, so the interior keeps what was drawn before.
   TVelSkinImage* effect = SkinImageOrNone(HotFrame() ? FBorderEffectHot : FBorderEffectNormal, true);
   if (!effect) return;
-  TBitmap32 work;
+  TCustomBitmap32 work;  // memory only: no device context is drawn on
   work.Assign(Bitmap);
   DrawAutoStretch(effect, &work, false);
   CopyEdgeBands(work, *Bitmap, 2);

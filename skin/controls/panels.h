@@ -59,7 +59,6 @@ protected:
   void DrawControl(TBitmap32* Bitmap) override;
   virtual void DrawBorder(TBitmap32* Bitmap);
   void DrawPanelCaption(TBitmap32* Bitmap);
-  void CMFontChanged(TWMBase& Message) override;
   std::string ClassName() const override { return "TVelSkinCustomPanel"; }
 
   template <class T> void Store(T& Field, const T& Value) {
