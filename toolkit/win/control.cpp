@@ -2,6 +2,7 @@
 // toolkit's change messages shared by windowed and graphic controls.
 #include "toolkit/win/controls.h"
 
+#include "toolkit/win/forms.h"
 #include "toolkit/win/menus.h"
 #include "toolkit/win/screen.h"
 
@@ -231,8 +232,10 @@ void TControl::DoMouseUp(const TWMMouse& Message, TMouseButton Button) {
 
 // A press captures the mouse; the release over the control is the click. The
 // second press of a double click is handled like a first one, so a quick
-// double click on a button counts as two clicks.
+// double click on a button counts as two clicks. A press first ends the
+// focused control's mode (its open drop-down list closes).
 void TControl::WMLButtonDown(TWMMouse& Message) {
+  if (TCustomForm* form = GetParentForm(this)) form->SendCancelMode(this);
   DefaultHandler(Message.Raw);
   if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
   if (FControlStyle & csClickEvents) FControlState |= csClicked;
@@ -241,6 +244,7 @@ void TControl::WMLButtonDown(TWMMouse& Message) {
 }
 
 void TControl::WMLButtonDblClk(TWMMouse& Message) {
+  if (TCustomForm* form = GetParentForm(this)) form->SendCancelMode(this);
   DefaultHandler(Message.Raw);
   if (FControlStyle & csCaptureMouse) SetMouseCapture(true);
   if (FControlStyle & csClickEvents) FControlState |= csClicked;

@@ -264,10 +264,15 @@ void TCustomForm::SetActiveControl(TWinControl* Value) {
 void TCustomForm::FocusControlChanged(TWinControl* Control) {
   if (Control == FActiveControl) return;
   TWinControl* previous = FActiveControl;
+  SendCancelMode(Control);
   FActiveControl = Control;
   if (previous) previous->DoExit();
   if (Control) Control->DoEnter();
   Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+}
+
+void TCustomForm::SendCancelMode(TControl* Sender) {
+  if (FActiveControl) FActiveControl->Perform(CM_CANCELMODE, 0, reinterpret_cast<LPARAM>(Sender));
 }
 
 void TCustomForm::SelectNext(TWinControl* CurControl, bool GoForward) {

@@ -113,6 +113,9 @@ public:
   // Focus moves along TabOrder among tab stops of the whole form.
   void SelectNext(TWinControl* CurControl, bool GoForward);
   void FocusControlChanged(TWinControl* Control);
+  // Tells the focused control that Sender was pressed or takes the focus, so
+  // that a mode it is in (an open drop-down list) can end.
+  void SendCancelMode(TControl* Sender);
 
   void Close();
   int ShowModal();

@@ -459,3 +459,44 @@ TEST_F(ToolkitWin, TheWheelGoesToTheControlUnderTheCursorAndUpItsParentsUntilUse
   GetWindowRect(Form->Handle(), &r);
   EXPECT_EQ(wheel(TPoint{r.right + 200, r.bottom + 100}, 240), (std::vector<std::string>{"focused 240", "form 240"}));
 }
+
+namespace {
+
+// Records the senders of the cancel-mode notices that reach it.
+class TCancelProbe : public TCustomControl {
+public:
+  explicit TCancelProbe(TComponent* AOwner) : TCustomControl(AOwner) { SetTabStop(true); }
+  std::vector<TControl*> Senders;
+
+protected:
+  void CMCancelMode(TCMCancelMode& Message) override { Senders.push_back(Message.Sender); }
+};
+
+}  // namespace
+
+// An open drop-down list must close when the user presses elsewhere or the
+// focus moves on: the focused control hears of both, naming the cause.
+TEST_F(ToolkitWin, ThePressOfAnotherControlOrAFocusChangeTellsTheFocusedControl) {
+  auto* focused = new TCancelProbe(Form.get());
+  focused->SetParent(Form.get());
+  focused->SetBounds(10, 10, 60, 30);
+  auto* other = new TCancelProbe(Form.get());
+  other->SetParent(Form.get());
+  other->SetBounds(100, 10, 60, 30);
+  Form->Show();
+  focused->SetFocus();
+  Application->ProcessMessages();
+  focused->Senders.clear();
+
+  SendMessageW(other->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageW(other->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  SendMessageW(Form->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(210, 15));
+  SendMessageW(Form->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(210, 15));
+  EXPECT_EQ(focused->Senders, (std::vector<TControl*>{other, Form.get()}));
+
+  focused->Senders.clear();
+  other->SetFocus();
+  Application->ProcessMessages();
+  EXPECT_EQ(focused->Senders, std::vector<TControl*>{other});
+  EXPECT_TRUE(other->Senders.empty());
+}
