@@ -300,10 +300,22 @@ void TVelSkinScrollBar::MouseMove(TShiftState Shift, int X, int Y) {
   if (FCaptureButton != sbpNone && part != FCaptureButton) part = sbpNone;
   SetActiveButton(part);
   if (!FDown) return;
+  if (!MouseCapture()) {
+    CancelPress();
+    return;
+  }
   const int32_t along = AlongBar(FKind, TPoint{X, Y});
   const int32_t d = FRange.PageSize > 0 ? along - FOMPos : along + FOldBOffset - FOMPos;
-  SetPosition(static_cast<int32_t>(
-      ClampScrollPosition(FRange, ScrollDragPosition(FRange, FLayout, FKind, d, FOldBOffset))));
+  SetPosition(ClampScrollPosition(FRange, ScrollDragPosition(FRange, FLayout, FKind, d, FOldBOffset)));
+}
+
+void TVelSkinScrollBar::CancelPress() {
+  StopRepeat();
+  FMouseD = false;
+  FDown = false;
+  if (FCaptureButton != sbpNone) FButtons[FCaptureButton].Down = false;
+  FCaptureButton = sbpNone;
+  Invalidate();
 }
 
 void TVelSkinScrollBar::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -357,6 +369,11 @@ void TVelSkinScrollBar::WMTimer(TWMTimer& Message) {
     return;
   }
   if (Message.TimerID != ScrollRepeatTimer) return;
+  // The release went elsewhere: the repeat must not run on by itself.
+  if (!MouseCapture()) {
+    CancelPress();
+    return;
+  }
   if (FWaitMode) {
     FWaitMode = false;
     StartTimer(ScrollRepeatTimer, ScrollRepeatMs);

@@ -107,6 +107,9 @@ protected:
   bool StepPosition(int64_t Delta);
   void StartRepeat(TScrollTimerMode Mode);
   void StopRepeat();
+  // Ends a press whose release this bar will never see (another window took
+  // the mouse): nothing stays held, dragged or repeating.
+  void CancelPress();
   // A focusable bar that does not hold the focus takes it first; false
   // when it still does not hold it (the press is then dropped).
   bool TakeFocusOnPress();

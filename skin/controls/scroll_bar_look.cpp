@@ -74,7 +74,7 @@ TScrollSetRangeResult SetScrollRange(TScrollRange& R, int32_t AMin, int32_t AMax
 
 int32_t ScrollNearest(double X) {
   constexpr double Limit = 1 << 24;
-  if (!(X == X)) return 0;  // NaN
+  if (std::isnan(X)) return 0;
   return static_cast<int32_t>(std::nearbyint(std::clamp(X, -Limit, Limit)));
 }
 

@@ -6,14 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "skin/controls/scroll_bar.h"
-#include "skin/frame/tests/skinned_form_test_support.h"
+#include "skin/controls/tests/controls_test_support.h"
 #include "skin/resources/skin_draw.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/live_counts.h"
 
 namespace {
 
-constexpr int AwayX = 5, AwayY = 5;
 constexpr uint32_t White = 0xFFFFFF;
 
 void TapKey(WORD Key) {
@@ -65,23 +64,9 @@ int NonWhite(const TBitmap32& Picture, const TRect& R) {
   return n;
 }
 
-class ScrollBarWin : public ::testing::Test {
+class ScrollBarWin : public RealInputWin {
 protected:
-  void SetUp() override {
-    ASSERT_TRUE(MoveCursor(AwayX, AwayY));
-    Form = std::make_unique<TForm>(nullptr);
-    Form->SetBounds(200, 150, 400, 400);
-    Form->AfterConstruction();
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    PumpFor(40);
-  }
-  void TearDown() override {
-    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) SendButton(MOUSEEVENTF_LEFTUP);
-    MoveCursor(AwayX, AwayY);
-    PumpFor(20);
-    Form.reset();
-  }
+  ScrollBarWin() : RealInputWin(200, 150, 400, 400) {}
   // A vertical bar as the list box makes one: white, opaque, no page.
   TVelSkinScrollBar* AddBar(int Length = 200, TScrollBarKind Kind = sbVertical) {
     auto* b = new TVelSkinScrollBar(Form.get());
@@ -93,17 +78,41 @@ protected:
     else
       b->SetBounds(40, 40, Length, 20);
     b->OnChange = [this](TObject*) { ++Changes; };
+    b->OnMouseMove = [this](TObject*, TShiftState, int X, int Y) { LastMove = TPoint{X, Y}; };
     UpdateWindow(b->Handle());
     return b;
   }
-  // Puts the real cursor on a point of the bar (client coordinates).
+  // Puts the real cursor on a point of the bar (client coordinates) and
+  // waits until the bar has seen it there.
   bool CursorTo(TVelSkinScrollBar& B, int X, int Y) {
     const TPoint p = B.ClientToScreen(TPoint{X, Y});
-    return MoveCursor(p.X, p.Y);
+    return MoveCursor(p.X, p.Y) && PumpUntil([&] { return LastMove.X == X && LastMove.Y == Y; });
+  }
+  // A real left press there. The event carries the point itself: under Wine
+  // a press sent right after a cursor move may come with the old position.
+  void PressAt(TVelSkinScrollBar& B, int X, int Y) {
+    ASSERT_TRUE(CursorTo(B, X, Y));
+    const TPoint p = B.ClientToScreen(TPoint{X, Y});
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (p.X * 65536 + w - 1) / w;
+    in.mi.dy = (p.Y * 65536 + h - 1) / h;
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &in, sizeof(in));
   }
   static TPoint Centre(const TRect& R) { return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2}; }
-  std::unique_ptr<TForm> Form;
+  // A stopped press stays stopped: no more steps, nothing held, no timer left.
+  void ExpectStopped(TVelSkinScrollBar& B, long Timers) {
+    const int stopped = B.Position();
+    PumpFor(150);
+    EXPECT_EQ(B.Position(), stopped);
+    EXPECT_EQ(B.TimerMode(), stmNone);
+    EXPECT_EQ(B.CaptureButton(), sbpNone);
+    EXPECT_EQ(LiveCounts().Timers, Timers);
+  }
   int Changes = 0;
+  TPoint LastMove{-1, -1};
 };
 
 // ---- Looks ---------------------------------------------------------------------------------
@@ -139,7 +148,7 @@ TEST_F(ScrollBarWin, ArrowsShowOnlyWhileTheMouseIsOverTheBar) {
   EXPECT_EQ(RegionMismatches(hot, l.Parts[sbpStartArrow], L"VelSkinScrollbar_arrowup_normal"), 0);
 
   // Held: the pressed image.
-  SendButton(MOUSEEVENTF_LEFTDOWN);
+  PressAt(*b, 5, 195);
   ASSERT_TRUE(PumpUntil([&] { return b->CaptureButton() == sbpEndArrow; }));
   EXPECT_EQ(RegionMismatches(Repainted(*b), l.Parts[sbpEndArrow], L"VelSkinScrollbar_arrowdown_down"), 0);
   SendButton(MOUSEEVENTF_LEFTUP);
@@ -160,12 +169,12 @@ TEST_F(ScrollBarWin, ThumbImagesAndADisabledBarWithoutThumb) {
   // The 42-px thumb image squeezed to 20 by three slices.
   EXPECT_EQ(RegionMismatches(Repainted(*b), thumb, L"VelSkinScrollbar_bar_normal"), 0);
   // Hot over the thumb, pressed while held.
-  const TPoint centre = b->ClientToScreen(Centre(thumb));
-  ASSERT_TRUE(MoveCursor(centre.X, centre.Y));
+  const TPoint centre = Centre(thumb);
+  ASSERT_TRUE(CursorTo(*b, centre.X, centre.Y));
   ASSERT_TRUE(PumpUntil([&] { return b->ActiveButton() == sbpThumb; }));
   EXPECT_EQ(RegionMismatches(Repainted(*b), thumb, L"VelSkinScrollbar_bar_highlight"), 0);
   EXPECT_GT(RegionMismatches(Repainted(*b), thumb, L"VelSkinScrollbar_bar_normal"), 20);
-  SendButton(MOUSEEVENTF_LEFTDOWN);
+  PressAt(*b, centre.X, centre.Y);
   ASSERT_TRUE(PumpUntil([&] { return b->ThumbDragging(); }));
   EXPECT_EQ(RegionMismatches(Repainted(*b), thumb, L"VelSkinScrollbar_bar_down"), 0);
   SendButton(MOUSEEVENTF_LEFTUP);
@@ -217,8 +226,7 @@ TEST_F(ScrollBarWin, HeldArrowRepeatsPausesOffTheArrowAndStopsOnRelease) {
   TVelSkinScrollBar* b = AddBar();
   b->SetRange(0, 1000, 0, 0);
   const long timers = LiveCounts().Timers;
-  ASSERT_TRUE(CursorTo(*b, 5, 195));
-  SendButton(MOUSEEVENTF_LEFTDOWN);
+  PressAt(*b, 5, 195);
   ASSERT_TRUE(PumpUntil([&] { return b->Position() >= 1; }));
   EXPECT_EQ(b->TimerMode(), stmStepForward);
   // The first step is the press itself; then one every 50 ms after an 11-ms wait.
@@ -239,11 +247,8 @@ TEST_F(ScrollBarWin, HeldArrowRepeatsPausesOffTheArrowAndStopsOnRelease) {
 
   SendButton(MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(PumpUntil([&] { return b->CaptureButton() == sbpNone; }));
+  ExpectStopped(*b, timers);
   const int released = b->Position();
-  PumpFor(150);
-  EXPECT_EQ(b->Position(), released);
-  EXPECT_EQ(b->TimerMode(), stmNone);
-  EXPECT_EQ(LiveCounts().Timers, timers);
 
   // The start arrow steps back, and an assigned handler replaces the step.
   int downClicks = 0;
@@ -265,8 +270,7 @@ TEST_F(ScrollBarWin, HeldPageRepeatStopsWhenTheThumbReachesTheMouse) {
   int pageDowns = 0;
   b->OnPageDown = [&](TObject*) { ++pageDowns; };
   Repainted(*b);
-  ASSERT_TRUE(CursorTo(*b, 5, 200));
-  SendButton(MOUSEEVENTF_LEFTDOWN);
+  PressAt(*b, 5, 200);
   ASSERT_TRUE(PumpUntil([&] { return b->Position() >= 5; }));
   ASSERT_TRUE(PumpUntil([&] { return b->TimerMode() == stmNone; }, 3000));
   const int stopped = b->Position();
@@ -283,12 +287,32 @@ TEST_F(ScrollBarWin, HeldPageRepeatStopsWhenTheThumbReachesTheMouse) {
   // Paging back towards the start, by real input too.
   int pageUps = 0;
   b->OnPageUp = [&](TObject*) { ++pageUps; };
-  ASSERT_TRUE(CursorTo(*b, 5, 12));
-  SendButton(MOUSEEVENTF_LEFTDOWN);
+  PressAt(*b, 5, 12);
   ASSERT_TRUE(PumpUntil([&] { return b->Position() == 0; }, 3000));
   SendButton(MOUSEEVENTF_LEFTUP);
   PumpFor(30);
   EXPECT_EQ(pageUps, stopped / 5);
+}
+
+TEST_F(ScrollBarWin, APressWhoseReleaseGoesElsewhereStopsRepeating) {
+  TVelSkinScrollBar* b = AddBar();
+  b->SetRange(0, 1000, 0, 0);
+  const long timers = LiveCounts().Timers;
+  b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 195));
+  ASSERT_TRUE(PumpUntil([&] { return b->Position() >= 3; }));
+  // Another window takes the mouse (a dialog opened by a handler, say).
+  ReleaseCapture();
+  ASSERT_TRUE(PumpUntil([&] { return b->TimerMode() == stmNone; }));
+  ExpectStopped(*b, timers);
+
+  // A thumb drag likewise ends at the next move instead of following a free mouse.
+  b->SetPosition(0);
+  b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 15));
+  ASSERT_TRUE(b->ThumbDragging());
+  ReleaseCapture();
+  b->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(5, 120));
+  EXPECT_FALSE(b->ThumbDragging());
+  EXPECT_EQ(b->Position(), 0);
 }
 
 TEST_F(ScrollBarWin, DraggedThumbMovesThePositionAndEndsWithOneLastChange) {
@@ -298,8 +322,7 @@ TEST_F(ScrollBarWin, DraggedThumbMovesThePositionAndEndsWithOneLastChange) {
   b->OnLastChange = [&](TObject*) { ++lastChanges; };
   Repainted(*b);
   const TPoint thumb = Centre(b->Layout().Parts[sbpThumb]);
-  ASSERT_TRUE(CursorTo(*b, thumb.X, thumb.Y));
-  SendButton(MOUSEEVENTF_LEFTDOWN);
+  PressAt(*b, thumb.X, thumb.Y);
   ASSERT_TRUE(PumpUntil([&] { return b->ThumbDragging(); }));
   // 180 px of travel are 90 positions: 2 px a step.
   ASSERT_TRUE(CursorTo(*b, thumb.X, thumb.Y + 60));
