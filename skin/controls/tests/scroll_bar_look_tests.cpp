@@ -77,6 +77,9 @@ TEST(ScrollRange, MinMaxAndPageSetters) {
   TScrollRange m = Range(100, 199, 0, 180);
   EXPECT_TRUE(SetScrollPageSize(m, 20));
   EXPECT_FALSE(SetScrollPageSize(m, 21));
+  // A negative page counts as none.
+  EXPECT_TRUE(SetScrollPageSize(m, -3));
+  EXPECT_EQ(m.PageSize, 0);
 }
 
 TEST(ScrollRange, SetRangeStoresAPositionInsideWithoutAChange) {

@@ -346,28 +346,7 @@ TEST_F(ScrollBarWin, DraggedThumbMovesThePositionAndEndsWithOneLastChange) {
   EXPECT_EQ(lastChanges, 1);
 }
 
-// ---- Range, keys and wheel -----------------------------------------------------------------
-
-TEST_F(ScrollBarWin, SetRangeInsideTheRangeFiresNoChange) {
-  TVelSkinScrollBar* b = AddBar();
-  b->SetRange(0, 99, 10, 42);
-  EXPECT_EQ(Changes, 0);
-  EXPECT_EQ(b->Position(), 42);
-  b->SetRange(0, 99, 10, 95);
-  EXPECT_EQ(Changes, 1);
-  EXPECT_EQ(b->Position(), 90);
-  b->SetPosition(95);
-  EXPECT_EQ(Changes, 1);
-  b->SetPosition(0);
-  EXPECT_EQ(Changes, 2);
-  b->SetMax(49);
-  b->SetPosition(1000);
-  EXPECT_EQ(b->Position(), 40);
-  b->SetPageSize(-3);  // counts as no page
-  EXPECT_EQ(b->PageSize(), 0);
-  b->SetPosition(49);
-  EXPECT_EQ(b->Position(), 49);
-}
+// ---- Keys and wheel -----------------------------------------------------------------------
 
 TEST_F(ScrollBarWin, FocusableBarStepsByKeysAndWheelAndLooksPressed) {
   TVelSkinScrollBar* b = AddBar();
