@@ -57,3 +57,31 @@ protected:
   }
   std::unique_ptr<TForm> Form;
 };
+
+// A shown toolkit form in the foreground, for tests that drive real mouse
+// input: the cursor starts and ends away from it, and a left button a test
+// leaves held is let go.
+class RealInputWin : public ::testing::Test {
+protected:
+  static constexpr int AwayX = 5, AwayY = 5;
+  RealInputWin(int Left, int Top, int Width, int Height) : FBounds{Left, Top, Width, Height} {}
+  void SetUp() override {
+    ASSERT_TRUE(MoveCursor(AwayX, AwayY));
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(FBounds.Left, FBounds.Top, FBounds.Right, FBounds.Bottom);
+    Form->AfterConstruction();
+    Form->Show();
+    SetForegroundWindow(Form->Handle());
+    PumpFor(40);
+  }
+  void TearDown() override {
+    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) SendButton(MOUSEEVENTF_LEFTUP);
+    MoveCursor(AwayX, AwayY);
+    PumpFor(20);
+    Form.reset();
+  }
+  std::unique_ptr<TForm> Form;
+
+private:
+  TRect FBounds;  // left, top, width, height
+};
