@@ -76,19 +76,30 @@ public:
     if (selected == Index) FList.SetItemIndex(Index);
   }
   void Insert(int Index, const std::wstring& S) override {
-    if (!FList.FHandle) return Stored.Insert(Index, S);
-    CheckListIndex(Index, Count() + 1);
-    const LRESULT r = SendMessageW(FList.FHandle, LB_INSERTSTRING, Index, reinterpret_cast<LPARAM>(S.c_str()));
-    if (r < 0) throw EOutOfMemory();
+    if (!FList.FHandle) {
+      Stored.Insert(Index, S);
+    } else {
+      CheckListIndex(Index, Count() + 1);
+      const LRESULT r = SendMessageW(FList.FHandle, LB_INSERTSTRING, Index, reinterpret_cast<LPARAM>(S.c_str()));
+      if (r < 0) throw EOutOfMemory();
+    }
+    Changed();
   }
   void Delete(int Index) override {
-    if (!FList.FHandle) return Stored.Delete(Index);
-    CheckListIndex(Index, Count());
-    SendMessageW(FList.FHandle, LB_DELETESTRING, Index, 0);
+    if (!FList.FHandle) {
+      Stored.Delete(Index);
+    } else {
+      CheckListIndex(Index, Count());
+      SendMessageW(FList.FHandle, LB_DELETESTRING, Index, 0);
+    }
+    Changed();
   }
   void Clear() override {
-    if (!FList.FHandle) return Stored.Clear();
-    SendMessageW(FList.FHandle, LB_RESETCONTENT, 0, 0);
+    if (!FList.FHandle)
+      Stored.Clear();
+    else
+      SendMessageW(FList.FHandle, LB_RESETCONTENT, 0, 0);
+    Changed();
   }
   int IndexOf(const std::wstring& S) const override {
     if (!FList.FHandle) return Stored.IndexOf(S);
@@ -100,12 +111,17 @@ public:
 protected:
   // Many changes in a row are drawn once, at the end.
   void SetUpdateState(bool Updating) override {
-    if (!FList.FHandle) return;
-    SendMessageW(FList.FHandle, WM_SETREDRAW, Updating ? FALSE : TRUE, 0);
-    if (!Updating) InvalidateRect(FList.FHandle, nullptr, TRUE);
+    if (FList.FHandle) {
+      SendMessageW(FList.FHandle, WM_SETREDRAW, Updating ? FALSE : TRUE, 0);
+      if (!Updating) InvalidateRect(FList.FHandle, nullptr, TRUE);
+    }
+    if (!Updating) FList.ItemsChanged();
   }
 
 private:
+  void Changed() {
+    if (UpdateCount() == 0) FList.ItemsChanged();
+  }
   TListBox& FList;
 };
 

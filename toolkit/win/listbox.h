@@ -84,6 +84,9 @@ protected:
   // Draws one row on Canvas: OnDrawItem when assigned, else the selection
   // colours and the item's text.
   virtual void DrawItem(int Index, TRect Rect, TOwnerDrawState State);
+  // Called after items were added, inserted, deleted or cleared (once at
+  // the end of an update).
+  virtual void ItemsChanged() {}
   std::string ClassName() const override { return "TListBox"; }
 
   std::unique_ptr<TCanvas> FCanvas;
