@@ -1,5 +1,7 @@
 #include "toolkit/win/listbox.h"
 
+#include "toolkit/win/native_strings.h"
+
 #include <algorithm>
 #include <cwctype>
 
@@ -20,10 +22,6 @@ TOwnerDrawState OwnerDrawStateOf(UINT ItemState) {
 
 namespace {
 
-void CheckListIndex(int Index, int Limit) {
-  if (Index < 0 || Index >= Limit) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-}
-
 bool StartsWithNoCase(const std::wstring& Text, const std::wstring& Prefix) {
   if (Prefix.size() > Text.size()) return false;
   for (size_t i = 0; i < Prefix.size(); ++i)
@@ -33,73 +31,22 @@ bool StartsWithNoCase(const std::wstring& Text, const std::wstring& Prefix) {
 
 }  // namespace
 
-// Items kept by the native list while the window exists, and in a string list otherwise.
-class TListBox::TListBoxStrings : public TStrings {
+// The native list's items; a change tells the list once no update is running.
+class TListBox::TListBoxStrings : public TNativeListStrings {
 public:
-  explicit TListBoxStrings(TListBox& List) : FList(List) {}
-  TStringList Stored;
+  explicit TListBoxStrings(TListBox& List) : TNativeListStrings(List.FHandle, ListBoxListMessages), FList(List) {}
 
-  int Count() const override {
-    if (!FList.FHandle) return Stored.Count();
-    return static_cast<int>(SendMessageW(FList.FHandle, LB_GETCOUNT, 0, 0));
-  }
-  std::wstring Strings(int Index) const override {
-    if (!FList.FHandle) return Stored.Strings(Index);
-    CheckListIndex(Index, Count());
-    const LRESULT length = SendMessageW(FList.FHandle, LB_GETTEXTLEN, Index, 0);
-    if (length == LB_ERR) return std::wstring();
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendMessageW(FList.FHandle, LB_GETTEXT, Index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == LB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
-  }
-  TObject* Objects(int Index) const override {
-    if (!FList.FHandle) return Stored.Objects(Index);
-    CheckListIndex(Index, Count());
-    return reinterpret_cast<TObject*>(SendMessageW(FList.FHandle, LB_GETITEMDATA, Index, 0));
-  }
-  void PutObject(int Index, TObject* AObject) override {
-    if (!FList.FHandle) return Stored.PutObject(Index, AObject);
-    CheckListIndex(Index, Count());
-    SendMessageW(FList.FHandle, LB_SETITEMDATA, Index, reinterpret_cast<LPARAM>(AObject));
-  }
   void Put(int Index, const std::wstring& S) override {
     if (!FList.FHandle) return Stored.Put(Index, S);
     // The native list has no replace: insert the new text, drop the old,
     // and keep the object and the selection.
-    CheckListIndex(Index, Count());
+    CheckIndex(Index, Count());
     TObject* object = Objects(Index);
     const int selected = FList.ItemIndex();
     Delete(Index);
     Insert(Index, S);
     PutObject(Index, object);
     if (selected == Index) FList.SetItemIndex(Index);
-  }
-  void Insert(int Index, const std::wstring& S) override {
-    if (!FList.FHandle) {
-      Stored.Insert(Index, S);
-    } else {
-      CheckListIndex(Index, Count() + 1);
-      const LRESULT r = SendMessageW(FList.FHandle, LB_INSERTSTRING, Index, reinterpret_cast<LPARAM>(S.c_str()));
-      if (r < 0) throw EOutOfMemory();
-    }
-    Changed();
-  }
-  void Delete(int Index) override {
-    if (!FList.FHandle) {
-      Stored.Delete(Index);
-    } else {
-      CheckListIndex(Index, Count());
-      SendMessageW(FList.FHandle, LB_DELETESTRING, Index, 0);
-    }
-    Changed();
-  }
-  void Clear() override {
-    if (!FList.FHandle)
-      Stored.Clear();
-    else
-      SendMessageW(FList.FHandle, LB_RESETCONTENT, 0, 0);
-    Changed();
   }
   int IndexOf(const std::wstring& S) const override {
     if (!FList.FHandle) return Stored.IndexOf(S);
@@ -118,10 +65,11 @@ protected:
     if (!Updating) FList.ItemsChanged();
   }
 
-private:
-  void Changed() {
+  void Changed() override {
     if (UpdateCount() == 0) FList.ItemsChanged();
   }
+
+private:
   TListBox& FList;
 };
 
@@ -154,17 +102,9 @@ void TListBox::CreateWnd() {
   TWinControl::CreateWnd();
   SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), 0);
   if (FStyle == lbOwnerDrawFixed) SendMessageW(FHandle, LB_SETITEMHEIGHT, 0, FItemHeight);
-  const int n = FItems->Stored.Count();
-  if (n > 0) {
-    SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(FHandle, LB_INITSTORAGE, n, 0);
-    for (int i = 0; i < n; ++i) {
-      SendMessageW(FHandle, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Stored.Strings(i).c_str()));
-      SendMessageW(FHandle, LB_SETITEMDATA, i, reinterpret_cast<LPARAM>(FItems->Stored.Objects(i)));
-    }
-    SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
-  }
-  FItems->Stored.Clear();
+  SendMessageW(FHandle, WM_SETREDRAW, FALSE, 0);
+  FItems->MoveStoredToWindow();
+  SendMessageW(FHandle, WM_SETREDRAW, TRUE, 0);
   UpdateColumnWidth();
   SetItemIndex(FItemIndex);
   SetTopIndex(FTopIndex);
@@ -174,9 +114,8 @@ void TListBox::DestroyWnd() {
   if (!FHandle) return;
   FItemIndex = ItemIndex();
   FTopIndex = TopIndex();
-  const int n = static_cast<int>(SendMessageW(FHandle, LB_GETCOUNT, 0, 0));
   TStringList saved;
-  for (int i = 0; i < n; ++i) saved.AddObject(FItems->Strings(i), FItems->Objects(i));
+  FItems->SnapshotWindow(saved);
   TWinControl::DestroyWnd();
   FItems->Stored.Assign(&saved);
 }
@@ -265,13 +204,13 @@ void TListBox::UpdateColumnWidth() {
 }
 
 bool TListBox::Selected(int Index) {
-  CheckListIndex(Index, FItems->Count());
+  TNativeListStrings::CheckIndex(Index, FItems->Count());
   if (!FHandle) return Index == FItemIndex;
   return SendMessageW(FHandle, LB_GETSEL, Index, 0) > 0;
 }
 
 void TListBox::SetSelected(int Index, bool Value) {
-  CheckListIndex(Index, FItems->Count());
+  TNativeListStrings::CheckIndex(Index, FItems->Count());
   if (!FHandle || !FMultiSelect) {
     if (Value)
       SetItemIndex(Index);
