@@ -513,11 +513,12 @@ void DrawThumb(TSkinPainter& P, int W, int H, uint32_t BodyA, uint32_t EdgeA) {
 
 enum class TDir { Up, Down, Left, Right };
 
-// Arrow of a scroll bar end: a 6x3 black triangle at alpha 0x66; the hot and
-// pressed states add a faint rounded backing.
+// Arrow of a scroll bar end: a 6x3 black triangle at alpha 0x66 pointing its
+// way. The normal and pressed states are the bare triangle; the hot state adds
+// a faint rounded backing.
 void DrawScrollArrow(TSkinPainter& P, TDir Dir, int State) {
   const int w = P.Width(), h = P.Height();
-  if (State > 0) P.Over(RoundRectShape(0, 0, w, h, 2), Argb(State == 1 ? 0x1A : 0x33, 0x000000));
+  if (State == 1) P.Over(RoundRectShape(0, 0, w, h, 2), Argb(0x1A, 0x000000));
   const TColor32 c = Argb(0x66, 0x000000);
   for (int i = 0; i < 3; ++i) {
     const int half = i + 1;  // 2, 4, 6 px wide

@@ -332,6 +332,48 @@ TEST_F(BuiltinModule, BordersDropArrowAndMenuHighlight) {
     for (int x = 0; x < 22; ++x) ASSERT_EQ(m.Pixel(x, y), 0xFF337FD1u);
 }
 
+// The scroll bar's arrows: a black triangle at alpha 0x66, rows (or columns)
+// 2, 4 and 6 pixels long, centred, the short one at the tip. Normal and
+// pressed show the triangle alone; hot shows it over a faint backing.
+TEST_F(BuiltinModule, ScrollBarArrowsAreTrianglesPointingTheirWay) {
+  struct TArrow {
+    const char* Name;
+    bool Vertical;   // up and down arrows: rows across a 10 x 9 image
+    bool TipFirst;   // the tip is at the low coordinate (up, left)
+  };
+  const TArrow arrows[] = {{"up", true, true}, {"down", true, false}, {"left", false, true}, {"right", false, false}};
+  for (const TArrow& a : arrows) {
+    // Whether (x, y) is a triangle pixel: band k (0 at the tip) is 2k + 2 long.
+    const auto inTriangle = [&](int x, int y) {
+      const int along = a.Vertical ? y : x, across = a.Vertical ? x : y;
+      const int k = a.TipFirst ? along - 3 : 5 - along;
+      return k >= 0 && k <= 2 && across >= 4 - k && across <= 5 + k;
+    };
+    for (const char* state : {"normal", "down"}) {
+      const std::string id = std::string("VelSkinScrollbar_arrow") + a.Name + "_" + state;
+      const TBitmap32& b = Image(id.c_str());
+      ASSERT_EQ(b.Width(), a.Vertical ? 10 : 9) << id;
+      ASSERT_EQ(b.Height(), a.Vertical ? 9 : 10) << id;
+      for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x)
+          ASSERT_EQ(b.Pixel(x, y), inTriangle(x, y) ? 0x66000000u : 0u) << id << " " << x << "," << y;
+    }
+    const std::string id = std::string("VelSkinScrollbar_arrow") + a.Name + "_highlight";
+    const TBitmap32& hot = Image(id.c_str());
+    const uint8_t backing = Alpha(hot.Pixel(hot.Width() / 2, 0));
+    for (int y = 0; y < hot.Height(); ++y)
+      for (int x = 0; x < hot.Width(); ++x) {
+        const TColor32 c = hot.Pixel(x, y);
+        if (Alpha(c)) {
+          EXPECT_EQ(c & 0xFFFFFF, 0u) << id << " " << x << "," << y;
+        }
+        if (inTriangle(x, y)) {
+          EXPECT_GT(Alpha(c), backing) << id << " " << x << "," << y;
+        }
+      }
+  }
+}
+
 // ---- Items, list and module on small data ------------------------------------------
 
 namespace {
