@@ -493,6 +493,8 @@ protected:
   void WMCommand(TWMCommand& Message) override;
   void WMNotify(TWMNotify& Message) override;
   void WMCtlColor(TWMCtlColor& Message) override;
+  void WMDrawItem(TWMDrawItem& Message) override;
+  void WMMeasureItem(TWMMeasureItem& Message) override;
   void WMSize(TWMSize& Message) override;
   void WMMove(TWMMove& Message) override;
   void WMWindowPosChanged(TWMWindowPos& Message) override;

@@ -1,5 +1,7 @@
 #include "toolkit/win/stdctrls.h"
 
+#include "toolkit/win/native_strings.h"
+
 #include <algorithm>
 
 namespace {
@@ -231,59 +233,18 @@ void TButton::Click() {
 
 // ---- TComboBox ----------------------------------------------------------------------------
 
-// Items kept by the native list while the window exists, and in a string list otherwise.
-class TComboBox::TComboBoxStrings : public TStrings {
+// The native list's items; clearing them keeps what the edit shows.
+class TComboBox::TComboBoxStrings : public TNativeListStrings {
 public:
-  explicit TComboBoxStrings(TComboBox& Combo) : FCombo(Combo) {}
-  TStringList Stored;
-
-  int Count() const override {
-    if (!FCombo.FHandle) return Stored.Count();
-    return static_cast<int>(SendMessageW(FCombo.FHandle, CB_GETCOUNT, 0, 0));
-  }
-  std::wstring Strings(int Index) const override {
-    if (!FCombo.FHandle) return Stored.Strings(Index);
-    CheckIndex(Index, Count());
-    const LRESULT length = SendMessageW(FCombo.FHandle, CB_GETLBTEXTLEN, Index, 0);
-    if (length == CB_ERR) return std::wstring();
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const LRESULT copied = SendMessageW(FCombo.FHandle, CB_GETLBTEXT, Index, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(copied == CB_ERR ? 0 : static_cast<size_t>(copied));
-    return text;
-  }
-  TObject* Objects(int Index) const override {
-    if (!FCombo.FHandle) return Stored.Objects(Index);
-    CheckIndex(Index, Count());
-    return reinterpret_cast<TObject*>(SendMessageW(FCombo.FHandle, CB_GETITEMDATA, Index, 0));
-  }
-  void PutObject(int Index, TObject* AObject) override {
-    if (!FCombo.FHandle) return Stored.PutObject(Index, AObject);
-    CheckIndex(Index, Count());
-    SendMessageW(FCombo.FHandle, CB_SETITEMDATA, Index, reinterpret_cast<LPARAM>(AObject));
-  }
-  void Insert(int Index, const std::wstring& S) override {
-    if (!FCombo.FHandle) return Stored.Insert(Index, S);
-    CheckIndex(Index, Count() + 1);
-    const LRESULT r = SendMessageW(FCombo.FHandle, CB_INSERTSTRING, Index, reinterpret_cast<LPARAM>(S.c_str()));
-    if (r < 0) throw EOutOfMemory();
-  }
-  void Delete(int Index) override {
-    if (!FCombo.FHandle) return Stored.Delete(Index);
-    CheckIndex(Index, Count());
-    SendMessageW(FCombo.FHandle, CB_DELETESTRING, Index, 0);
-  }
+  explicit TComboBoxStrings(TComboBox& Combo) : TNativeListStrings(Combo.FHandle, ComboBoxListMessages), FCombo(Combo) {}
   void Clear() override {
     if (!FCombo.FHandle) return Stored.Clear();
     const std::wstring text = FCombo.GetTextBuf();
     SendMessageW(FCombo.FHandle, CB_RESETCONTENT, 0, 0);
-    // Clearing the list keeps what the edit shows.
     SetWindowTextW(FCombo.FHandle, text.c_str());
   }
 
 private:
-  static void CheckIndex(int Index, int Limit) {
-    if (Index < 0 || Index >= Limit) throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
-  }
   TComboBox& FCombo;
 };
 
@@ -321,11 +282,7 @@ void TComboBox::CreateWnd() {
     if (editHeight != CB_ERR && wanted > 0 && wanted != editHeight)
       SendMessageW(FHandle, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), wanted);
   }
-  for (int i = 0; i < FItems->Stored.Count(); ++i) {
-    SendMessageW(FHandle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FItems->Stored.Strings(i).c_str()));
-    SendMessageW(FHandle, CB_SETITEMDATA, i, reinterpret_cast<LPARAM>(FItems->Stored.Objects(i)));
-  }
-  FItems->Stored.Clear();
+  FItems->MoveStoredToWindow();
   if (FItemIndex >= 0)
     SendMessageW(FHandle, CB_SETCURSEL, FItemIndex, 0);
   else
@@ -336,9 +293,8 @@ void TComboBox::CreateWnd() {
 void TComboBox::DestroyWnd() {
   if (!FHandle) return;
   FItemIndex = static_cast<int>(SendMessageW(FHandle, CB_GETCURSEL, 0, 0));
-  const int n = static_cast<int>(SendMessageW(FHandle, CB_GETCOUNT, 0, 0));
   TStringList saved;
-  for (int i = 0; i < n; ++i) saved.AddObject(FItems->Strings(i), FItems->Objects(i));
+  FItems->SnapshotWindow(saved);
   TWinControl::DestroyWnd();
   FItems->Stored.Assign(&saved);
 }

@@ -311,7 +311,8 @@ TPoint TWinControl::ClientOrigin() {
 
 bool TWinControl::Showing() const {
   if (!FVisible) return false;
-  if (FParent) return FParent->Showing();
+  // A pop-up window of a child control shows or hides by itself.
+  if (FParent && !(FHandle && !(GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_CHILD))) return FParent->Showing();
   return FHandle && IsWindowVisible(FHandle);
 }
 
@@ -386,6 +387,41 @@ void TWinControl::WMCtlColor(TWMCtlColor& Message) {
   if (TWinControl* child = FindControl(Message.ChildWnd); child && child != this) {
     Message.Result = child->Perform(CN_BASE + Message.Msg(), Message.Raw.WParam, Message.Raw.LParam);
     if (Message.Result) return;
+  }
+  DefaultHandler(Message.Raw);
+}
+
+// Owner-drawn items: WM_DRAWITEM names the child's window. WM_MEASUREITEM
+// names only its id, and a fixed-height list asks while CreateWindowExW is
+// still making it, before anyone could give it an id: then it is the child
+// that is being created.
+void TWinControl::WMDrawItem(TWMDrawItem& Message) {
+  HWND from = Message.DrawItemStruct ? Message.DrawItemStruct->hwndItem : nullptr;
+  if (Message.DrawItemStruct && Message.DrawItemStruct->CtlType != ODT_MENU) {
+    if (TWinControl* child = FindControl(from); child && child != this) {
+      Message.Result = child->Perform(CN_DRAWITEM, Message.Raw.WParam, Message.Raw.LParam);
+      return;
+    }
+  }
+  DefaultHandler(Message.Raw);
+}
+
+void TWinControl::WMMeasureItem(TWMMeasureItem& Message) {
+  if (Message.MeasureItemStruct && Message.MeasureItemStruct->CtlType != ODT_MENU) {
+    TWinControl* child = nullptr;
+    if (Message.MeasureItemStruct->CtlID != 0)
+      child = FindControl(GetDlgItem(FHandle, static_cast<int>(Message.MeasureItemStruct->CtlID)));
+    if (!child) {
+      ForEachLiveChild([&](TControl* c) {
+        auto* window = dynamic_cast<TWinControl*>(c);
+        if (window && window->HasControlState(csCreating)) child = window;
+        return child != nullptr;
+      });
+    }
+    if (child && child != this) {
+      Message.Result = child->Perform(CN_MEASUREITEM, Message.Raw.WParam, Message.Raw.LParam);
+      return;
+    }
   }
   DefaultHandler(Message.Raw);
 }
