@@ -2,37 +2,7 @@
 
 #include <cstring>
 
-namespace {
-
-// Keeps the clipboard open for a scope.
-class TClipboardScope {
-public:
-  explicit TClipboardScope(TClipboard& Board) : FBoard(Board) { FBoard.Open(); }
-  ~TClipboardScope() { FBoard.Close(); }
-  TClipboardScope(const TClipboardScope&) = delete;
-  TClipboardScope& operator=(const TClipboardScope&) = delete;
-
-private:
-  TClipboard& FBoard;
-};
-
-// Holds a global memory lock for a scope.
-class TGlobalLock {
-public:
-  explicit TGlobalLock(HGLOBAL Memory) : FMemory(Memory), FData(GlobalLock(Memory)) {}
-  ~TGlobalLock() {
-    if (FData) GlobalUnlock(FMemory);
-  }
-  TGlobalLock(const TGlobalLock&) = delete;
-  TGlobalLock& operator=(const TGlobalLock&) = delete;
-  void* Data() const { return FData; }
-
-private:
-  HGLOBAL FMemory;
-  void* FData;
-};
-
-}  // namespace
+#include "toolkit/core/scope.h"
 
 TClipboard::TClipboard() = default;
 TClipboard::~TClipboard() = default;
@@ -65,39 +35,42 @@ void TClipboard::Close() {
 bool TClipboard::HasFormat(UINT Format) { return IsClipboardFormatAvailable(Format) != 0; }
 
 void TClipboard::Clear() {
-  TClipboardScope scope(*this);
+  Open();
+  TScopeExit close([this] { Close(); });
   Win32Check(EmptyClipboard() != 0, "EmptyClipboard");
 }
 
 std::wstring TClipboard::AsText() {
-  TClipboardScope scope(*this);
+  Open();
+  TScopeExit close([this] { Close(); });
   const HANDLE data = GetClipboardData(CF_UNICODETEXT);
   if (!data) return {};
-  TGlobalLock lock(data);
-  if (!lock.Data()) return {};
+  void* locked = GlobalLock(data);
+  if (!locked) return {};
+  TScopeExit unlock([data] { GlobalUnlock(data); });
   // The terminating NUL is looked for only inside the memory block, so a
   // text that lacks one is read to the block's end and no further.
   const size_t units = GlobalSize(data) / sizeof(wchar_t);
-  const auto* chars = static_cast<const wchar_t*>(lock.Data());
+  const auto* chars = static_cast<const wchar_t*>(locked);
   size_t n = 0;
   while (n < units && chars[n] != L'\0') ++n;
   return std::wstring(chars, n);
 }
 
 void TClipboard::SetAsText(const std::wstring& Value) {
-  TClipboardScope scope(*this);
+  Open();
+  TScopeExit close([this] { Close(); });
   Win32Check(EmptyClipboard() != 0, "EmptyClipboard");
   const size_t bytes = (Value.size() + 1) * sizeof(wchar_t);
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
   Win32Check(memory != nullptr, "GlobalAlloc");
-  {
-    TGlobalLock lock(memory);
-    if (!lock.Data()) {
-      GlobalFree(memory);
-      Win32Check(false, "GlobalLock");
-    }
-    std::memcpy(lock.Data(), Value.c_str(), bytes);
+  void* locked = GlobalLock(memory);
+  if (!locked) {
+    GlobalFree(memory);
+    Win32Check(false, "GlobalLock");
   }
+  std::memcpy(locked, Value.c_str(), bytes);
+  GlobalUnlock(memory);
   // On success the clipboard owns the memory; otherwise it is still ours.
   if (!SetClipboardData(CF_UNICODETEXT, memory)) {
     GlobalFree(memory);

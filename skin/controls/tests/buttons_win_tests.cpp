@@ -16,19 +16,6 @@
 
 namespace {
 
-void SendKey(WORD Key, bool Up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = Key;
-  in.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof(in));
-}
-
-void TapKey(WORD Key) {
-  SendKey(Key, false);
-  SendKey(Key, true);
-}
-
 constexpr int AwayX = 5, AwayY = 5;
 
 // Counts the button's content drawings (the last step of every DrawControl).

@@ -17,22 +17,11 @@
 #include "toolkit/win/clipboard.h"
 #include "toolkit/win/live_counts.h"
 
+#include <imm.h>
+
 namespace {
 
 const std::wstring Pair = L"\U0001F600";
-
-void SendKey(WORD Key, bool Up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = Key;
-  in.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof(in));
-}
-
-void TapKey(WORD Key) {
-  SendKey(Key, false);
-  SendKey(Key, true);
-}
 
 // Modifier held while Key is tapped.
 void Chord(WORD Modifier, WORD Key) {
@@ -381,6 +370,31 @@ TEST_F(EditWin, TheBuiltInMenuFollowsTheState) {
   EXPECT_FALSE(root->Items(5)->Enabled());
 }
 
+// ---- Input method ------------------------------------------------------------------------------
+
+TEST_F(EditWin, TheCompositionWindowSitsAtTheCaretAndTheResultIsInserted) {
+  Edit->SetText(L"abc");
+  TapKey(VK_END);
+  ASSERT_TRUE(PumpUntil([&] { return Edit->CursorPos() == 3; }));
+  Repaint();
+  const HWND h = Edit->Handle();
+  SendMessageW(h, WM_IME_STARTCOMPOSITION, 0, 0);
+  HIMC context = ImmGetContext(h);
+  ASSERT_NE(context, nullptr);
+  COMPOSITIONFORM form{};
+  ASSERT_TRUE(ImmGetCompositionWindow(context, &form));
+  EXPECT_EQ(form.ptCurrentPos.x, Edit->CursorXPos());
+  EXPECT_EQ(form.ptCurrentPos.y, Edit->Space().Top());
+  const std::wstring result = L"\u4E2D\u6587";
+  ImmSetCompositionStringW(context, SCS_SETSTR, const_cast<wchar_t*>(result.c_str()),
+                           static_cast<DWORD>(result.size() * sizeof(wchar_t)), nullptr, 0);
+  ImmNotifyIME(context, NI_COMPOSITIONSTR, CPS_COMPLETE, 0);
+  ImmReleaseContext(h, context);
+  ASSERT_TRUE(TextBecomes(L"abc" + result));
+  PumpFor(50);
+  EXPECT_EQ(Edit->Text(), L"abc" + result);  // once, not again as characters
+}
+
 // ---- Leaks ----------------------------------------------------------------------------------
 
 TEST_F(EditWin, CreateTypeDestroyCyclesLeaveNothingBehind) {
@@ -404,9 +418,5 @@ TEST_F(EditWin, CreateTypeDestroyCyclesLeaveNothingBehind) {
   cycle();
   const TLiveCounts before = LiveCounts();
   for (int i = 0; i < 40; ++i) cycle();
-  const TLiveCounts after = LiveCounts();
-  EXPECT_EQ(after.GdiObjects, before.GdiObjects);
-  EXPECT_EQ(after.DCs, before.DCs);
-  EXPECT_EQ(after.Windows, before.Windows);
-  EXPECT_EQ(after.Timers, before.Timers);
+  EXPECT_EQ(LiveCounts(), before);
 }
