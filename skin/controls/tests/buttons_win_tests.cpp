@@ -10,7 +10,7 @@
 #include <string>
 
 #include "skin/controls/buttons.h"
-#include "skin/frame/tests/skinned_form_test_support.h"
+#include "skin/controls/tests/controls_test_support.h"
 #include "skin/resources/skin_draw.h"
 #include "toolkit/win/live_counts.h"
 
@@ -67,23 +67,8 @@ int CountColour(const TPicture& A, uint32_t RGB) {
   return n;
 }
 
-class ButtonsWin : public ::testing::Test {
+class ButtonsWin : public RealInputWin {
 protected:
-  void SetUp() override {
-    ASSERT_TRUE(MoveCursor(AwayX, AwayY));
-    Form = std::make_unique<TForm>(nullptr);
-    Form->SetBounds(200, 200, 400, 240);
-    Form->AfterConstruction();
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
-    PumpFor(40);
-  }
-  void TearDown() override {
-    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) SendButton(MOUSEEVENTF_LEFTUP);
-    MoveCursor(AwayX, AwayY);
-    PumpFor(20);
-    Form.reset();
-  }
   TVelSkinButton* AddButton(int X, int Y, const std::wstring& Caption = L"Start") {
     auto* b = new TVelSkinButton(Form.get());
     b->SetParent(Form.get());
@@ -114,7 +99,6 @@ protected:
     Background = Repainted(B);
     B.Pictures().SetActive(true);
   }
-  std::unique_ptr<TForm> Form;
   TPicture Background;
 };
 

@@ -57,3 +57,26 @@ protected:
   }
   std::unique_ptr<TForm> Form;
 };
+
+// A shown plain form in the foreground for tests that drive it with real
+// input: the cursor waits away from it, and no button stays held after a test.
+class RealInputWin : public ::testing::Test {
+protected:
+  static constexpr int AwayX = 5, AwayY = 5;
+  void SetUp() override {
+    ASSERT_TRUE(MoveCursor(AwayX, AwayY));
+    Form = std::make_unique<TForm>(nullptr);
+    Form->SetBounds(200, 200, 400, 240);
+    Form->AfterConstruction();
+    Form->Show();
+    SetForegroundWindow(Form->Handle());
+    PumpFor(40);
+  }
+  void TearDown() override {
+    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) SendButton(MOUSEEVENTF_LEFTUP);
+    MoveCursor(AwayX, AwayY);
+    PumpFor(20);
+    Form.reset();
+  }
+  std::unique_ptr<TForm> Form;
+};

@@ -13,7 +13,7 @@
 
 #include "gfx/win/gdi_backend.h"
 #include "skin/controls/edit.h"
-#include "skin/frame/tests/skinned_form_test_support.h"
+#include "skin/controls/tests/controls_test_support.h"
 #include "toolkit/win/clipboard.h"
 #include "toolkit/win/live_counts.h"
 
@@ -44,29 +44,16 @@ void TypeUnicode(const std::wstring& Text) {
   }
 }
 
-constexpr int AwayX = 5, AwayY = 5;
-
-class EditWin : public ::testing::Test {
+class EditWin : public RealInputWin {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(MoveCursor(AwayX, AwayY));
-    Form = std::make_unique<TForm>(nullptr);
-    Form->SetBounds(200, 200, 400, 240);
-    Form->AfterConstruction();
-    Form->Show();
-    SetForegroundWindow(Form->Handle());
+    RealInputWin::SetUp();
     Edit = new TVelSkinEdit(Form.get());
     Edit->SetParent(Form.get());
     Edit->SetBounds(20, 20, 240, 26);
     Edit->OnChange = [this](TObject*) { ++Changes; };
     Edit->SetFocus();
     PumpFor(40);
-  }
-  void TearDown() override {
-    if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) SendButton(MOUSEEVENTF_LEFTUP);
-    MoveCursor(AwayX, AwayY);
-    PumpFor(20);
-    Form.reset();
   }
   bool TextBecomes(const std::wstring& Expected) {
     return PumpUntil([&] { return Edit->Text() == Expected; }, 2000);
@@ -84,7 +71,6 @@ protected:
     ::SetFont(b, Edit->Font());
     return TextExtentW(b, Text).cx;
   }
-  std::unique_ptr<TForm> Form;
   TVelSkinEdit* Edit = nullptr;
   int Changes = 0;
 };
