@@ -16,18 +16,7 @@
 
 namespace {
 
-void SendKey(WORD Key, bool Up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = Key;
-  in.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &in, sizeof(in));
-}
-
-void TapKey(WORD Key) {
-  SendKey(Key, false);
-  SendKey(Key, true);
-}
+constexpr int AwayX = 5, AwayY = 5;
 
 // Counts the button's content drawings (the last step of every DrawControl).
 struct TPaintCounter {
@@ -80,7 +69,6 @@ int CountColour(const TPicture& A, uint32_t RGB) {
 
 class ButtonsWin : public RealInputWin {
 protected:
-  ButtonsWin() : RealInputWin(200, 200, 400, 240) {}
   TVelSkinButton* AddButton(int X, int Y, const std::wstring& Caption = L"Start") {
     auto* b = new TVelSkinButton(Form.get());
     b->SetParent(Form.get());

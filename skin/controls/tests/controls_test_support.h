@@ -64,6 +64,7 @@ protected:
 class RealInputWin : public ::testing::Test {
 protected:
   static constexpr int AwayX = 5, AwayY = 5;
+  RealInputWin() : RealInputWin(200, 200, 400, 240) {}
   RealInputWin(int Left, int Top, int Width, int Height) : FBounds{Left, Top, Width, Height} {}
   void SetUp() override {
     ASSERT_TRUE(MoveCursor(AwayX, AwayY));

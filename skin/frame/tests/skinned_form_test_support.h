@@ -37,6 +37,20 @@ inline void SendButton(DWORD Flag) {
   SendInput(1, &in, sizeof(in));
 }
 
+// A real key event, and a press followed by its release.
+inline void SendKey(WORD Key, bool Up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = Key;
+  in.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &in, sizeof(in));
+}
+
+inline void TapKey(WORD Key) {
+  SendKey(Key, false);
+  SendKey(Key, true);
+}
+
 inline constexpr TColor GameTitler = 16715740;  // RGB(220, 15, 255)
 inline constexpr TColor DefaultClient = 15920353;
 

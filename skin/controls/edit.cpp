@@ -1,0 +1,474 @@
+#include "skin/controls/edit.h"
+
+#include <algorithm>
+
+#include "gfx/win/gdi_backend.h"
+#include "skin/resources/skin_draw.h"
+#include "skin/resources/skin_res_manager.h"
+
+#include <imm.h>
+
+namespace {
+
+// The system's decimal separator (tkNumReal reads numbers with it).
+wchar_t LocaleDecimalSeparator() {
+  wchar_t buffer[8] = {};
+  if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8) > 0 && buffer[0]) return buffer[0];
+  return L'.';
+}
+
+TColor32 OpaqueColor(TColor Color) { return ToColor32(Color) | 0xFF000000u; }
+
+}  // namespace
+
+// ---- TVelSpaceSize ----------------------------------------------------------------
+
+void TVelSpaceSize::Set(int32_t& Field, int32_t Value) {
+  if (Field == Value) return;
+  Field = Value;
+  if (FOwner) FOwner->Invalidate();
+}
+
+void TVelSpaceSize::SetActive(bool Value) {
+  if (FActive == Value) return;
+  FActive = Value;
+  if (FOwner) FOwner->Invalidate();
+}
+
+void TVelSpaceSize::Assign(TPersistent* Source) {
+  auto* source = dynamic_cast<TVelSpaceSize*>(Source);
+  if (!source) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FLeft = source->FLeft;
+  FTop = source->FTop;
+  FRight = source->FRight;
+  FBottom = source->FBottom;
+  FActive = source->FActive;
+  if (FOwner) FOwner->Invalidate();
+}
+
+// ---- TVelSkinPngEdit: construction and properties ---------------------------------
+
+TVelSkinPngEdit::TVelSkinPngEdit(TComponent* AOwner)
+    : TVelSkinCustomControl(AOwner),
+      FItems(std::make_unique<TVelEditItems>(this)),
+      FSpace(std::make_unique<TVelSpaceSize>(this)),
+      FFontHint(std::make_unique<TFont>()),
+      FTips(std::make_unique<TVelSkinEditTips>()),
+      FDefaultPopupMenu(std::make_unique<TPopupMenu>(nullptr)),
+      FMeasure(std::make_unique<TBitmap32>()),
+      FMeasureFont(std::make_unique<TFont>()) {
+  FFontHint->SetColor(11711154);
+  FCursorTimer = std::make_unique<TSimpleTimer>(500, [this](TObject* Sender) { BlinkTick(Sender); });
+  FDefaultPopupMenu->OnPopup = [this](TObject* Sender) { EditMenuPopup(Sender); };
+  FMeasure->SetSize(1, 1);
+  FModel.SetDecimalSeparator(LocaleDecimalSeparator());
+  FWidth = 120;
+  FHeight = 26;
+  FColor = clWhite;
+  FTabStop = true;
+  FCursor = crIBeam;
+  FControlStyle |= csCaptureMouse | csClickEvents | csDoubleClicks;
+}
+
+TVelSkinPngEdit::~TVelSkinPngEdit() {
+  *FAlive = false;
+  if (FHImc && HandleAllocated()) ImmAssociateContext(Handle(), FHImc);
+  FCursorTimer->SetEnabled(false);
+}
+
+void TVelSkinPngEdit::SetReadOnly(bool Value) {
+  if (FModel.ReadOnly() == Value) return;
+  FModel.SetReadOnly(Value);
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetBorderNormal(const std::wstring& Value) {
+  if (FBorderNormal == Value) return;
+  FBorderNormal = Value;
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetBorderHot(const std::wstring& Value) {
+  if (FBorderHot == Value) return;
+  FBorderHot = Value;
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetBorderVisible(bool Value) {
+  if (FBorderVisible == Value) return;
+  FBorderVisible = Value;
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetTextHint(const std::wstring& Value) {
+  if (FTextHint == Value) return;
+  FTextHint = Value;
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetFontHint(const TFont& Value) {
+  FFontHint->Assign(const_cast<TFont*>(&Value));
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetCursorColor(TColor Value) {
+  if (FCursorColor == Value) return;
+  FCursorColor = Value;
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetCursorVisible(bool Value) {
+  if (FCursorVisible == Value) return;
+  FCursorVisible = Value;
+  SetCursor(Value ? crIBeam : crDefault);
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetTextHintHideInKey(bool Value) {
+  if (FTextHintHideInKey == Value) return;
+  FTextHintHideInKey = Value;
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetSelColorAlpha(uint8_t Value) {
+  if (FSelColorAlpha == Value) return;
+  FSelColorAlpha = Value;
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetDisableIME(bool Value) {
+  if (FDisableIME == Value) return;
+  FDisableIME = Value;
+  if (!HandleAllocated()) return;
+  if (Value)
+    FHImc = ImmAssociateContext(Handle(), nullptr);
+  else if (FHImc) {
+    ImmAssociateContext(Handle(), FHImc);
+    FHImc = nullptr;
+  }
+}
+
+void TVelSkinPngEdit::CreateWnd() {
+  TVelSkinCustomControl::CreateWnd();
+  if (FDisableIME) FHImc = ImmAssociateContext(Handle(), nullptr);
+}
+
+// The case and the kind filter apply to the text at once, so that Text
+// always answers what the edit shows.
+void TVelSkinPngEdit::SetCharCase(TEditCharCase Value) {
+  if (FModel.CharCase() == Value) return;
+  FModel.SetCharCase(Value);
+  FCharCaseChanged = true;
+  if (FModel.Refilter()) Changed();
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetTextKind(TVelTextKind Value) {
+  if (FModel.TextKind() == Value) return;
+  FModel.SetTextKind(Value);
+  FTextKindChanged = true;
+  if (FModel.Refilter()) Changed();
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetMaxLength(int32_t Value) {
+  if (FModel.SetMaxLength(Value)) {
+    ScrollToCaret();
+    Changed();
+  }
+}
+
+TVelEditItem* TVelSkinPngEdit::CheckItem() const {
+  return FCheckItemID < 0 ? nullptr : static_cast<TVelEditItem*>(FItems->FindItemID(FCheckItemID));
+}
+
+void TVelSkinPngEdit::UpdateCheckItem() {
+  TVelEditItem* item = CheckItem();
+  if (!item) {
+    if (!FShowCheckBox) return;
+    item = FItems->Add();
+    FCheckItemID = item->ID();
+    item->Pos().SetX(5);
+    item->Pos().SetY(6);
+  }
+  item->SetImage(FChecked ? L"VelSkinCheckedCheckbox_18" : L"VelSkinUncheckedCheckbox_18");
+  item->SetImageHot(FChecked ? L"VelSkinCheckedCheckbox_18_h" : L"VelSkinUncheckedCheckbox_18_h");
+  item->SetVisible(FShowCheckBox);
+}
+
+void TVelSkinPngEdit::SetShowCheckBox(bool Value) {
+  if (FShowCheckBox == Value) return;
+  FShowCheckBox = Value;
+  UpdateCheckItem();
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetChecked(bool Value) {
+  if (FChecked == Value) return;
+  FChecked = Value;
+  UpdateCheckItem();
+  Invalidate();
+}
+
+// ---- Text, caret and selection ---------------------------------------------------
+
+void TVelSkinPngEdit::RestartBlink() {
+  FCursorTimer->SetEnabled(false);
+  FCursorShowing = true;
+  if (IsFocused()) FCursorTimer->SetEnabled(true);
+}
+
+void TVelSkinPngEdit::Changed() {
+  RestartBlink();
+  Invalidate();
+  if (OnChange) OnChange(this);
+}
+
+void TVelSkinPngEdit::SetText(const std::wstring& Value) {
+  if (!FModel.SetText(Value)) return;
+  ScrollToCaret();
+  Changed();
+}
+
+void TVelSkinPngEdit::SetSelText(const std::wstring& Value) {
+  if (!FModel.SetSelText(Value)) return;
+  ScrollToCaret();
+  Changed();
+}
+
+void TVelSkinPngEdit::SetSelStart(int32_t Value) {
+  FModel.SetSelStart(Value);
+  ScrollToCaret();
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetSelLength(int32_t Value) {
+  FModel.SetSelLength(Value);
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SetCursorPos(int32_t Value) {
+  RestartBlink();
+  const bool extend = GetKeyState(VK_SHIFT) < 0 || (FMouseButtons & ssLeft) != 0;
+  FModel.SetCursorPos(Value, extend);
+  ScrollToCaret();
+  Invalidate();
+}
+
+void TVelSkinPngEdit::SelectAll() {
+  FModel.SelectAll();
+  ScrollToCaret();
+  Invalidate();
+}
+
+int32_t TVelSkinPngEdit::GetSelTextBuf(wchar_t* Buffer, int32_t BufSize) {
+  if (!Buffer || BufSize <= 0) return 0;
+  const std::wstring sel = SelText();
+  const int32_t n = std::min<int32_t>(BufSize, static_cast<int32_t>(sel.size()));
+  std::copy_n(sel.data(), n, Buffer);
+  return n;
+}
+
+// ---- Measuring -------------------------------------------------------------------
+
+bool TVelSkinPngEdit::IsFocused() { return HandleAllocated() && GetFocus() == Handle(); }
+
+int32_t TVelSkinPngEdit::CharWidth(const wchar_t* Chars, size_t Count) {
+  if (!FMeasureFont->SameAs(Font())) {
+    FMeasureFont->Assign(&Font());
+    FWidthCache.clear();
+  }
+  std::wstring key(Chars, Count);
+  auto it = FWidthCache.find(key);
+  if (it != FWidthCache.end()) return it->second;
+  ::SetFont(*FMeasure, Font());
+  const int32_t w = TextExtentW(*FMeasure, key).cx;
+  // Keeps memory bounded when a long text of many different characters is measured.
+  if (FWidthCache.size() > 4096) FWidthCache.clear();
+  FWidthCache.emplace(std::move(key), w);
+  return w;
+}
+
+TEditWidthFn TVelSkinPngEdit::WidthFn() {
+  return [this](const wchar_t* Chars, size_t Count) { return CharWidth(Chars, Count); };
+}
+
+int32_t TVelSkinPngEdit::TextRangeWidth(int32_t First, int32_t Last) {
+  const std::wstring& text = FModel.Text();
+  int32_t w = 0;
+  size_t p = static_cast<size_t>(std::max(First, 0));
+  const size_t end = std::min(static_cast<size_t>(std::max(Last, 0)), text.size());
+  while (p < end) {
+    const size_t q = NextClusterPos(text, p);
+    w += CharWidth(text.data() + p, q - p);
+    p = q;
+  }
+  return w;
+}
+
+int32_t TVelSkinPngEdit::TextLineHeight() {
+  if (!Parent()) return 12;
+  ::SetFont(*FMeasure, Font());
+  return TextExtentW(*FMeasure, L"Wg").cy;
+}
+
+int32_t TVelSkinPngEdit::HintTextHeight() {
+  if (!Parent()) return 12;
+  TFont font;
+  font.Assign(FFontHint.get());
+  font.SetSize(Font().Size());
+  ::SetFont(*FMeasure, font);
+  return TextExtentW(*FMeasure, L"Wg").cy;
+}
+
+int32_t TVelSkinPngEdit::LeftMargin(bool Painting) {
+  if (FSpace->Active()) return ScaleByDPI(this, FSpace->Left()) + FLeftOffset;
+  return (Painting ? ScaleByDPI(this, 8) : 8) + FLeftOffset;
+}
+
+int32_t TVelSkinPngEdit::RightMargin() {
+  if (FSpace->Active()) return ScaleByDPI(this, FSpace->Right()) + FRightOffset;
+  return 8 + FRightOffset;
+}
+
+int32_t TVelSkinPngEdit::TextTop() {
+  if (FSpace->Active()) return ScaleByDPI(this, FSpace->Top());
+  return (Height() - TextLineHeight()) / 2;
+}
+
+void TVelSkinPngEdit::ScrollToCaret() {
+  const int32_t margins = FSpace->Active() ? LeftMargin(false) + RightMargin() : FLeftOffset + FRightOffset + 12;
+  FModel.ScrollToCaret(WidthFn(), Width() - margins);
+}
+
+int32_t TVelSkinPngEdit::PosAtX(int32_t X) {
+  return FModel.PosAtX(X, WidthFn(), LeftMargin(false), Width() - RightMargin());
+}
+
+// ---- Painting --------------------------------------------------------------------
+
+void TVelSkinPngEdit::DrawControl(TBitmap32* Bitmap) {
+  if (FStopDrawBody) return;
+  if (FBorderVisible) {
+    TVelSkinImage* border = (IsFocused() || FHot) ? SkinImageOrNone(FBorderHot) : nullptr;
+    if (!border) border = SkinImageOrNone(FBorderNormal);
+    if (border) DrawAutoStretch(border, Bitmap, false);
+  }
+  if (Color() != clWhite) Bitmap->FillRectS(2, 2, Width() - 2, Height() - 2, OpaqueColor(Color()));
+  DrawItems(Bitmap);
+  DrawHint(Bitmap);
+  FCharCaseChanged = false;
+  FTextKindChanged = false;
+  DrawTextAndCaret(Bitmap);
+}
+
+void TVelSkinPngEdit::DrawItems(TBitmap32* Bitmap) {
+  for (int i = 0; i < FItems->Count(); ++i) {
+    TVelEditItem* item = FItems->Items(i);
+    const int32_t px = ScaleByDPI(this, item->Pos().X());
+    const int32_t y = ScaleByDPI(this, item->Pos().Y());
+    const bool right = item->Pos().Align() == agRight;
+    const int32_t x = right ? Width() - px : px;
+    TVelSkinImage* image = SkinImageOrNone(item->Image());
+    const bool hot = FItems->HotIndex() == i;
+    if (item->Kind() == ikButton && hot) {
+      TVelSkinImage* press = (FMouseButtons & ssLeft) ? SkinImageOrNone(item->ImagePress()) : nullptr;
+      TVelSkinImage* hotImage = SkinImageOrNone(item->ImageHot());
+      if (press)
+        image = press;
+      else if (hotImage)
+        image = hotImage;
+    }
+    TFont font;
+    SIZE size{0, 0};
+    if (item->Kind() == ikText) {
+      font.Assign(&item->Font());
+      ScaleFontByDPI(this, font);
+      if (!Enabled()) font.SetColor(EditDisabledTextColor);
+      ::SetFont(*Bitmap, font);
+      size = TextExtentW(*Bitmap, item->Text());
+    } else if (image) {
+      size = SIZE{image->Width(), image->Height()};
+    }
+    const TRect rect{x, y, x + static_cast<int32_t>(size.cx), y + static_cast<int32_t>(size.cy)};
+    item->SetRect(rect);
+    if (item->Visible()) {
+      if (item->MakeSpace()) {
+        if (!right && (rect.Right > FLeftOffset || FLeftOffset == 0)) FLeftOffset = std::max(rect.Right, 0);
+        if (right && (Width() - rect.Left > FRightOffset || FRightOffset == 0))
+          FRightOffset = std::max(Width() - rect.Left, 0);
+      }
+      if (item->Kind() == ikText)
+        TextoutW(*Bitmap, x, y, item->Text());
+      else if (image) {
+        image->SetDrawMode(dmBlend);
+        Bitmap->Draw(x, y, image);
+      }
+    } else if (item->MakeSpace()) {
+      // An invisible item gives its room back.
+      if (!right && FLeftOffset >= rect.Right) FLeftOffset = std::max(FLeftOffset - (px + static_cast<int32_t>(size.cx)), 0);
+      if (right && FRightOffset >= px) FRightOffset = std::max(FRightOffset - px, 0);
+    }
+  }
+}
+
+void TVelSkinPngEdit::DrawHint(TBitmap32* Bitmap) {
+  if (!FModel.Text().empty() || FTextHint.empty()) return;
+  if (IsFocused() && !FTextHintHideInKey) return;
+  TFont font;
+  font.Assign(FFontHint.get());
+  font.SetSize(Font().Size());
+  if (!Enabled()) font.SetColor(EditDisabledTextColor);
+  const int32_t top = FSpace->Active() ? ScaleByDPI(this, FSpace->Top()) : (Height() - HintTextHeight()) / 2;
+  ::SetFont(*Bitmap, font);
+  TextoutW(*Bitmap, LeftMargin(true), top, FTextHint);
+}
+
+void TVelSkinPngEdit::DrawTextAndCaret(TBitmap32* Bitmap) {
+  const std::wstring& text = FModel.Text();
+  const int32_t left = LeftMargin(true);
+  const int32_t right = Width() - RightMargin();
+  const int32_t y = TextTop();
+  const int32_t selStart = FModel.SelStart(), selEnd = selStart + FModel.SelLength();
+  const size_t first = static_cast<size_t>(FModel.FirstDisplay());
+  // The caret marks where the next character goes: SelStart.
+  int32_t caretX = -1;
+  int32_t x = left;
+  size_t p = first;
+  while (p < text.size() && x < right) {
+    if (static_cast<int32_t>(p) == selStart) caretX = x;
+    const size_t q = NextClusterPos(text, p);
+    const std::wstring chars = text.substr(p, q - p);
+    const bool selected = static_cast<int32_t>(p) >= selStart && static_cast<int32_t>(p) < selEnd;
+    DrawChar(Bitmap, x, selected, chars, y);
+    x += CharWidth(chars.data(), chars.size());
+    p = q;
+  }
+  if (static_cast<int32_t>(p) == selStart) caretX = x;
+  if (caretX < 0) caretX = left + TextRangeWidth(static_cast<int32_t>(first), FModel.CursorPos());
+  FCursorXPos = caretX;
+  if (IsFocused() && FCursorShowing && FCursorVisible) DrawCaret(Bitmap, caretX, y);
+}
+
+void TVelSkinPngEdit::DrawCaret(TBitmap32* Bitmap, int32_t X, int32_t Y) {
+  Bitmap->VertLineS(X, Y, Y + TextLineHeight(), OpaqueColor(FCursorColor));
+}
+
+void TVelSkinPngEdit::DrawChar(TBitmap32* Bitmap, int32_t X, bool Selected, const std::wstring& Chars, int32_t Y) {
+  TFont font;
+  font.Assign(&Font());
+  if (!Enabled()) font.SetColor(EditDisabledTextColor);
+  ::SetFont(*Bitmap, font);
+  TextoutW(*Bitmap, X, Y, Chars);
+  if (!Selected || !Enabled()) return;
+  if (FSelColorAlpha == 255) font.SetColor(clHighlightText);
+  const SIZE size = TextExtentW(*Bitmap, Chars);
+  TColor32 back = OpaqueColor(clHighlight);
+  if (FSelColorAlpha != 255) back = (back & 0xFFFFFF) | (static_cast<TColor32>(FSelColorAlpha) << 24);
+  Bitmap->FillRectTS(X, Y - 1, X + size.cx, Y + size.cy + 1, back);
+  ::SetFont(*Bitmap, font);
+  TextoutW(*Bitmap, X, Y, Chars);
+}
