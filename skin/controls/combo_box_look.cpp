@@ -59,19 +59,38 @@ bool BeginsWith(const std::wstring& Item, const std::wstring& Text) {
 
 }  // namespace
 
-int32_t FindItemPrefix(const std::vector<std::wstring>& Items, const std::wstring& Text, int32_t After) {
-  const int64_t count = static_cast<int64_t>(Items.size());
-  if (Text.empty() || count == 0) return -1;
-  const int64_t first = After < 0 || After >= count ? 0 : After + 1;
-  for (int64_t n = 0; n < count; ++n) {
-    const int64_t i = (first + n) % count;
-    if (BeginsWith(Items[static_cast<size_t>(i)], Text)) return static_cast<int32_t>(i);
+int32_t FindItemPrefix(int32_t Count, const TItemText& Item, const std::wstring& Text, int32_t After) {
+  if (Text.empty() || Count <= 0) return -1;
+  const int64_t first = After < 0 || After >= Count ? 0 : int64_t(After) + 1;
+  for (int64_t n = 0; n < Count; ++n) {
+    const int32_t i = static_cast<int32_t>((first + n) % Count);
+    if (BeginsWith(Item(i), Text)) return i;
   }
   return -1;
 }
 
+namespace {
+
+TItemText ItemsOf(const std::vector<std::wstring>& Items) {
+  return [&Items](int32_t Index) { return Items[static_cast<size_t>(Index)]; };
+}
+
+int32_t CountOf(const std::vector<std::wstring>& Items) {
+  return static_cast<int32_t>(std::min<size_t>(Items.size(), INT32_MAX));
+}
+
+}  // namespace
+
+int32_t FindItemPrefix(const std::vector<std::wstring>& Items, const std::wstring& Text, int32_t After) {
+  return FindItemPrefix(CountOf(Items), ItemsOf(Items), Text, After);
+}
+
+int32_t FindTypedText(int32_t Count, const TItemText& Item, const std::wstring& Text, int32_t Current) {
+  return FindItemPrefix(Count, Item, Text, Text.size() == 1 ? Current : -1);
+}
+
 int32_t FindTypedText(const std::vector<std::wstring>& Items, const std::wstring& Text, int32_t Current) {
-  return FindItemPrefix(Items, Text, Text.size() == 1 ? Current : -1);
+  return FindTypedText(CountOf(Items), ItemsOf(Items), Text, Current);
 }
 
 std::wstring TTypeAhead::Add(wchar_t C, uint32_t Now, bool AutoComplete) {
@@ -84,14 +103,17 @@ std::wstring TTypeAhead::Add(wchar_t C, uint32_t Now, bool AutoComplete) {
   return FFilter;
 }
 
-TCompletion CompleteTypedText(const std::vector<std::wstring>& Items, const std::wstring& Typed, int32_t Current) {
+TCompletion CompleteTypedText(int32_t Count, const TItemText& Item, const std::wstring& Typed, int32_t Current) {
   TCompletion completion;
-  completion.Index = FindTypedText(Items, Typed, Current);
+  completion.Index = FindTypedText(Count, Item, Typed, Current);
   if (completion.Index < 0) return completion;
-  const std::wstring& item = Items[static_cast<size_t>(completion.Index)];
   completion.SelStart = static_cast<int32_t>(Typed.size());
-  completion.SelLength = static_cast<int32_t>(item.size()) - completion.SelStart;
+  completion.SelLength = static_cast<int32_t>(Item(completion.Index).size()) - completion.SelStart;
   return completion;
+}
+
+TCompletion CompleteTypedText(const std::vector<std::wstring>& Items, const std::wstring& Typed, int32_t Current) {
+  return CompleteTypedText(CountOf(Items), ItemsOf(Items), Typed, Current);
 }
 
 int32_t ComboAutoScrollMode(int32_t Y, int32_t ListHeight, bool HasScrollBar, bool WasInList) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,11 +49,15 @@ int32_t ComboPageDownIndex(int32_t Index, int32_t DropDownCount, int32_t Count);
 // Latin-1 letters), searched from the item after After and wrapping round;
 // After -1 searches from the first item. An empty text finds nothing (-1).
 int32_t FindItemPrefix(const std::vector<std::wstring>& Items, const std::wstring& Text, int32_t After);
+// The same over Count items read through Item (a list box's strings).
+using TItemText = std::function<std::wstring(int32_t Index)>;
+int32_t FindItemPrefix(int32_t Count, const TItemText& Item, const std::wstring& Text, int32_t After);
 
 // The search of a typed text: a single character continues from the item
 // after Current (so repeated presses of one letter step through the items
 // that begin with it), a longer text searches from the start.
 int32_t FindTypedText(const std::vector<std::wstring>& Items, const std::wstring& Text, int32_t Current);
+int32_t FindTypedText(int32_t Count, const TItemText& Item, const std::wstring& Text, int32_t Current);
 
 // Type-ahead in a combo box without an edit: key presses within 500 ms of
 // each other build one prefix; a longer pause starts a new one. Without
@@ -78,6 +83,7 @@ struct TCompletion {
   int32_t SelStart = 0;
   int32_t SelLength = 0;
 };
+TCompletion CompleteTypedText(int32_t Count, const TItemText& Item, const std::wstring& Typed, int32_t Current);
 TCompletion CompleteTypedText(const std::vector<std::wstring>& Items, const std::wstring& Typed, int32_t Current);
 
 // The auto-scroll while a press that opened the list is dragged outside it:
