@@ -20,6 +20,20 @@ TVelSkinLabel* MakeLabel(TComponent* Owner, const wchar_t* Name, TWinControl* Pa
   return label;
 }
 
+// The two choosers: editable skinned combo boxes with the skin's borders and
+// drop arrows, opaque, 20-pixel rows.
+TVelSkinComboBox* MakeChooser(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top) {
+  auto* combo = Make<TVelSkinComboBox>(Owner, Name, Parent, Left, Top, 140, 26);
+  combo->SetTransparent(false);
+  combo->SetAlpha(255);
+  combo->SetItemHeight(20);
+  combo->SetBorderEffectNormal(L"VelSkinBorderNormal");
+  combo->SetBorderEffectHot(L"VelSkinBorderHot");
+  combo->SetDropArrowNormal(L"VelSkinDrop_arrow_normal");
+  combo->SetDropArrowHot(L"VelSkinDrop_arrow_hot");
+  return combo;
+}
+
 TPanel* MakeColorPanel(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, TColor Color,
                        int TabOrder) {
   auto* panel = Make<TPanel>(Owner, Name, Parent, Left, Top, 50, 50);
@@ -143,14 +157,14 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
   StartGame->SetTabStop(true);
   StartGame->OnClick = [this](TObject* Sender) { StartGameClick(Sender); };
   VelSkinLabel1 = MakeLabel(this, L"VelSkinLabel1", VelSkinPanel2, 16, 16, 38, 19, L"尺寸:");
-  ChooseSize = Make<TComboBox>(this, L"ChooseSize", VelSkinPanel2, 56, 13, 140, 26);
+  ChooseSize = MakeChooser(this, L"ChooseSize", VelSkinPanel2, 56, 13);
   ChooseSize->Items().Add(L"小");
   ChooseSize->Items().Add(L"中");
   ChooseSize->Items().Add(L"大");
   ChooseSize->SetItemIndex(1);
   ChooseSize->SetTabOrder(2);
   VelSkinLabel2 = MakeLabel(this, L"VelSkinLabel2", VelSkinPanel2, 16, 48, 38, 19, L"颜色:");
-  ChooseColors = Make<TComboBox>(this, L"ChooseColors", VelSkinPanel2, 57, 45, 140, 26);
+  ChooseColors = MakeChooser(this, L"ChooseColors", VelSkinPanel2, 57, 45);
   for (const wchar_t* item : {L"3", L"4", L"5", L"6", L"7", L"8"}) ChooseColors->Items().Add(item);
   ChooseColors->SetItemIndex(3);
   ChooseColors->SetTabOrder(4);

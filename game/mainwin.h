@@ -5,6 +5,7 @@
 
 #include "game/rules.h"
 #include "skin/controls/buttons.h"
+#include "skin/controls/combo_box.h"
 #include "skin/controls/group_box.h"
 #include "skin/controls/labels.h"
 #include "skin/controls/panels.h"
@@ -33,9 +34,9 @@ public:
   TPaintBox* Gamefield;
   TVelSkinButton* StartGame;
   TVelSkinLabel* VelSkinLabel1;
-  TComboBox* ChooseSize;
+  TVelSkinComboBox* ChooseSize;
   TVelSkinLabel* VelSkinLabel2;
-  TComboBox* ChooseColors;
+  TVelSkinComboBox* ChooseColors;
   TVelSkinLabel* MoveNum;
   TVelSkinLabel* VelSkinLabel7;
   TVelSkinLabel* VelSkinLabel3;
