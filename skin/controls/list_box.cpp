@@ -55,9 +55,11 @@ TOwnerDrawState TVelListBox::RowState(int32_t Index) {
 void TVelListBox::DrawRow(HDC DC, int32_t Index, const TRect& Rect, TOwnerDrawState State) {
   const int32_t w = Rect.Width(), h = Rect.Height();
   if (w <= 0 || h <= 0 || Index < 0 || Index >= Items().Count()) return;
-  TBitmap row;
-  row.SetSize(w, h);
+  if (!FRow) FRow = std::make_unique<TBitmap>();
+  TBitmap& row = *FRow;
+  if (row.Width() != w || row.Height() != h) row.SetSize(w, h);
   TCanvas& canvas = row.Canvas();
+  canvas.Brush().SetStyle(bsSolid);
   // The column a pop-up row leaves unfilled stays white.
   canvas.Brush().SetColor(clWhite);
   canvas.FillRect(TRect{0, 0, w, h});
@@ -90,8 +92,10 @@ void TVelListBox::PaintRowsTo(HDC DC) {
   const TRect client = ClientRect();
   if (client.Width() <= 0 || client.Height() <= 0) return;
   // One pixel larger each way: a partial last row is drawn whole.
-  TBitmap memory;
-  memory.SetSize(client.Width() + 1, client.Height() + 1);
+  if (!FMemory) FMemory = std::make_unique<TBitmap>();
+  TBitmap& memory = *FMemory;
+  if (memory.Width() != client.Width() + 1 || memory.Height() != client.Height() + 1)
+    memory.SetSize(client.Width() + 1, client.Height() + 1);
   TCanvas& canvas = memory.Canvas();
   canvas.Brush().SetColor(clWindow);
   canvas.FillRect(TRect{0, 0, memory.Width(), memory.Height()});

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "skin/controls/list_box_look.h"
 #include "skin/controls/panels.h"
+#include "toolkit/win/imaging.h"
 #include "toolkit/win/listbox.h"
 
 class TVelSkinScrollBar;
@@ -73,6 +75,10 @@ private:
   int32_t FHorizontalExtentValue = 0;
   int32_t FLastWidth = 0;
   TVelSkinCustomListBox* FSkinListBox = nullptr;
+  // Kept from paint to paint (sized when the list or a row changes size):
+  // a scroll step then draws its rows without making a bitmap or a font.
+  std::unique_ptr<TBitmap> FRow;
+  std::unique_ptr<TBitmap> FMemory;
 };
 
 class TVelSkinCustomListBox : public TVelSkinBorderPanel {

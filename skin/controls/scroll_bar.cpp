@@ -10,18 +10,29 @@ namespace {
 
 bool IsArrow(int32_t Part) { return Part == sbpEndArrow || Part == sbpStartArrow; }
 
-// Draws Image stretched along the bar to Length pixels at (X, Y), blended.
-void DrawStretched(TVelSkinImage* Image, TScrollBarKind Kind, int32_t Length, TBitmap32* Bitmap, int32_t X,
-                   int32_t Y) {
-  if (!Image || Image->Empty() || Length <= 0) return;
-  std::unique_ptr<TVelSkinImage> stretched =
-      Kind == sbVertical ? StretchVert3(Image, Length) : StretchHorz3(Image, Length, 0);
-  if (!stretched || stretched->Empty()) return;
-  stretched->SetDrawMode(dmBlend);
-  stretched->DrawTo(Bitmap, X, Y);
-}
+// A bar shows at most a track, a thumb and two arrows, each in a few looks.
+constexpr size_t MaxStretched = 16;
 
 }  // namespace
+
+void TVelSkinScrollBar::DrawStretched(TVelSkinImage* Image, int32_t Length, TBitmap32* Bitmap, int32_t X, int32_t Y) {
+  if (!Image || Image->Empty() || Length <= 0) return;
+  auto it = std::find_if(FStretched.begin(), FStretched.end(), [&](const TStretched& S) {
+    return S.Image == Image && S.Kind == FKind && S.Length == Length;
+  });
+  if (it == FStretched.end()) {
+    const std::unique_ptr<TVelSkinImage> stretched =
+        FKind == sbVertical ? StretchVert3(Image, Length) : StretchHorz3(Image, Length, 0);
+    if (!stretched || stretched->Empty()) return;
+    auto picture = std::make_unique<TCustomBitmap32>();
+    picture->Assign(stretched.get());
+    picture->SetDrawMode(dmBlend);
+    if (FStretched.size() >= MaxStretched) FStretched.erase(FStretched.begin());
+    FStretched.push_back({Image, FKind, Length, std::move(picture)});
+    it = FStretched.end() - 1;
+  }
+  it->Picture->DrawTo(Bitmap, X, Y);
+}
 
 TVelSkinScrollBar::TVelSkinScrollBar(TComponent* AOwner) : TVelSkinCustomControl(AOwner) {
   FControlStyle = csCaptureMouse | csClickEvents | csDoubleClicks | csOwnBuffer;
@@ -178,11 +189,11 @@ void TVelSkinScrollBar::DrawControl(TBitmap32* Bitmap) {
   UpdateLayout();
   if (FKind == sbVertical) {
     const int32_t length = Height() - 2 * upHighlight->Height();
-    if (length > 0) DrawStretched(bkg, FKind, std::max(length, bkg->Height()), Bitmap, 0, upHighlight->Height());
+    if (length > 0) DrawStretched(bkg, std::max(length, bkg->Height()), Bitmap, 0, upHighlight->Height());
   } else {
     const int32_t length = Width() - 2 * leftHighlight->Width();
     if (length > 0)
-      DrawStretched(horzBkg, FKind, std::max(length, horzBkg->Width()), Bitmap, leftHighlight->Width(), 0);
+      DrawStretched(horzBkg, std::max(length, horzBkg->Width()), Bitmap, leftHighlight->Width(), 0);
   }
   const bool focused = BarFocused();
   for (int32_t part = Enabled() ? sbpThumb : sbpEndArrow; part < ScrollBarPartCount; ++part) {
@@ -191,7 +202,7 @@ void TVelSkinScrollBar::DrawControl(TBitmap32* Bitmap) {
     const TVelResID* id = ScrollPartImage(FImages, FKind, part, state);
     if (!id) continue;
     const TRect& r = FLayout.Parts[part];
-    DrawStretched(SkinImageOrNone(*id), FKind, FKind == sbVertical ? r.Height() : r.Width(), Bitmap, r.Left, r.Top);
+    DrawStretched(SkinImageOrNone(*id), FKind == sbVertical ? r.Height() : r.Width(), Bitmap, r.Left, r.Top);
   }
 }
 

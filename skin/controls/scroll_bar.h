@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "skin/controls/control_base.h"
 #include "skin/controls/scroll_bar_look.h"
@@ -117,6 +118,17 @@ protected:
   void SetActiveButton(int32_t Part);
   // A focusable bar holding the focus shows every part pressed.
   bool BarFocused();
+  // Draws Image stretched along the bar to Length pixels at (X, Y), blended.
+  // The stretched pictures are kept: a scroll step moves the thumb without
+  // stretching anything again, and a new length or image makes a new one.
+  void DrawStretched(TVelSkinImage* Image, int32_t Length, TBitmap32* Bitmap, int32_t X, int32_t Y);
+  struct TStretched {
+    const TVelSkinImage* Image;
+    TScrollBarKind Kind;
+    int32_t Length;
+    std::unique_ptr<TCustomBitmap32> Picture;  // in memory: the bar keeps no GDI object
+  };
+  std::vector<TStretched> FStretched;
 
   int32_t FOffset1 = 0;
   int32_t FOffset2 = 0;
