@@ -249,7 +249,8 @@ TEST_F(ControlsWin, OpeningThePopupAndMakingListsManyTimesLeavesNothingBehind) {
   cycle();
   makeList();
   const TLiveCounts before = LiveCounts();
-  for (int i = 0; i < 1000; ++i) cycle();
+  // (A thousand drop-downs of a combo box are counted with the combo box.)
+  for (int i = 0; i < 200; ++i) cycle();
   for (int i = 0; i < 50; ++i) makeList();
   Application->ProcessMessages();
   EXPECT_EQ(LiveCounts(), before);

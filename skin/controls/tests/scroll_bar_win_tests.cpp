@@ -83,22 +83,34 @@ protected:
     return b;
   }
   // Puts the real cursor on a point of the bar (client coordinates) and
-  // waits until the bar has seen it there.
+  // waits until the bar has seen it there and no late move of an earlier
+  // position (Wine may deliver one after the new one) has taken it away.
   bool CursorTo(TVelSkinScrollBar& B, int X, int Y) {
     const TPoint p = B.ClientToScreen(TPoint{X, Y});
-    return MoveCursor(p.X, p.Y) && PumpUntil([&] { return LastMove.X == X && LastMove.Y == Y; });
+    auto there = [&] { return LastMove.X == X && LastMove.Y == Y; };
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (!MoveCursor(p.X, p.Y) || !PumpUntil(there)) continue;
+      PumpFor(30);
+      if (there()) return true;
+    }
+    return false;
   }
   // A real left press there. The event carries the point itself: under Wine
   // a press sent right after a cursor move may come with the old position.
   void PressAt(TVelSkinScrollBar& B, int X, int Y) {
     ASSERT_TRUE(CursorTo(B, X, Y));
+    ButtonAt(B, X, Y, MOUSEEVENTF_LEFTDOWN);
+  }
+  // A real left release there, likewise carrying its point.
+  void ReleaseAt(TVelSkinScrollBar& B, int X, int Y) { ButtonAt(B, X, Y, MOUSEEVENTF_LEFTUP); }
+  void ButtonAt(TVelSkinScrollBar& B, int X, int Y, DWORD Flag) {
     const TPoint p = B.ClientToScreen(TPoint{X, Y});
     const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
     INPUT in{};
     in.type = INPUT_MOUSE;
     in.mi.dx = (p.X * 65536 + w - 1) / w;
     in.mi.dy = (p.Y * 65536 + h - 1) / h;
-    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | MOUSEEVENTF_LEFTDOWN;
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | Flag;
     SendInput(1, &in, sizeof(in));
   }
   static TPoint Centre(const TRect& R) { return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2}; }
@@ -334,7 +346,7 @@ TEST_F(ScrollBarWin, DraggedThumbMovesThePositionAndEndsWithOneLastChange) {
   ASSERT_TRUE(CursorTo(*b, thumb.X, thumb.Y + 100));
   ASSERT_TRUE(PumpUntil([&] { return b->Position() == 50; }));
   EXPECT_EQ(lastChanges, 0);
-  SendButton(MOUSEEVENTF_LEFTUP);
+  ReleaseAt(*b, thumb.X, thumb.Y + 100);
   ASSERT_TRUE(PumpUntil([&] { return !b->ThumbDragging(); }));
   PumpFor(30);
   EXPECT_EQ(lastChanges, 1);
