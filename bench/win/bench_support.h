@@ -32,6 +32,23 @@ inline double Measure(int Rounds, int Reps, const std::function<void()>& Body) {
   return Median(times);
 }
 
+// Timings of single runs of Body: the median, and the best run (the cost
+// when the shared machine did not interrupt it).
+struct TTimings {
+  double Median;
+  double Best;
+};
+inline TTimings MeasureEach(int Runs, const std::function<void()>& Body) {
+  std::vector<double> times;
+  for (int r = 0; r < Runs; ++r) {
+    const double start = Now();
+    Body();
+    GdiFlush();
+    times.push_back(Now() - start);
+  }
+  return {Median(times), *std::min_element(times.begin(), times.end())};
+}
+
 inline void Pump(int Ms) {
   const double end = Now() + Ms;
   while (Now() < end) {

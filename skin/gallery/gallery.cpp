@@ -5,9 +5,13 @@
 #include "gdiplus/gdiplus_objects.h"
 #include "gfx/blend.h"
 #include "skin/controls/buttons.h"
+#include "skin/controls/combo_box.h"
+#include "skin/controls/edit.h"
 #include "skin/controls/group_box.h"
 #include "skin/controls/labels.h"
+#include "skin/controls/list_box.h"
 #include "skin/controls/panels.h"
+#include "skin/controls/scroll_bar.h"
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
@@ -35,7 +39,7 @@ class TGalleryForm : public TForm {
 public:
   explicit TGalleryForm(TComponent* AOwner) : TForm(AOwner) {
     SetCaption(L"Skin gallery");
-    SetClientSize(820, 560);
+    SetClientSize(820, 880);
     SetPosition(poScreenCenter);
     SetTahoma(Font(), -11, clWindowText);
     AddFrame();
@@ -43,6 +47,7 @@ public:
     AddLabels();
     AddButtons();
     AddGroups();
+    AddInputControls();
   }
 
   // The looks that come from the mouse are put on once the windows exist.
@@ -50,8 +55,12 @@ public:
     for (TControl* c : FHot) c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
   }
 
+  // Opens the combo box whose popup list shows with a scroll bar.
+  void OpenPopup() { FOpenCombo->DropDown(); }
+
 private:
   std::vector<TControl*> FHot;
+  TVelSkinComboBox* FOpenCombo = nullptr;
 
   template <class T> T* Add(TWinControl* Parent, int L, int T_, int W, int H) {
     auto* c = new T(this);
@@ -260,6 +269,67 @@ private:
     glow->SetCaption(L"With a glow");
     glow->Light().SetActive(true);
   }
+
+  // Scroll bars, a list box, edits and combo boxes, one of them open.
+  void AddInputControls() {
+    Title(this, 10, 548, L"Scroll bars, list box, edits and combo boxes");
+    auto* plain = Add<TVelSkinScrollBar>(this, 10, 578, 180, 10);
+    plain->SetRange(0, 99, 10, 30);
+    Note(this, 10, 592, L"Mouse away: no arrows");
+    auto* hot = Add<TVelSkinScrollBar>(this, 10, 620, 180, 10);
+    hot->SetRange(0, 99, 10, 60);
+    FHot.push_back(hot);
+    Note(this, 10, 634, L"Mouse over it");
+    auto* fixed = Add<TVelSkinScrollBar>(this, 10, 662, 180, 10);
+    fixed->SetPosition(50);
+    Note(this, 10, 676, L"No page size");
+    // The kind first: a bar takes its thickness from its kind's images.
+    auto* vertical = Add<TVelSkinScrollBar>(this, 200, 578, 10, 10);
+    vertical->SetKind(sbVertical);
+    vertical->SetBounds(200, 578, 10, 200);
+    vertical->SetRange(0, 49, 10, 20);
+    FHot.push_back(vertical);
+
+    auto* list = Add<TVelSkinListBox>(this, 230, 578, 150, 124);
+    for (int i = 1; i <= 20; ++i) list->Items().Add(L"Row " + std::to_wstring(i));
+    list->SetItemIndex(2);
+    auto* shortList = Add<TVelSkinListBox>(this, 230, 712, 150, 64);
+    for (const wchar_t* row : {L"Fits", L"Without a bar"}) shortList->Items().Add(row);
+
+    auto* text = Add<TVelSkinEdit>(this, 400, 578, 190, 26);
+    text->SetText(L"Edit: 中文 text");
+    auto* selected = Add<TVelSkinEdit>(this, 400, 612, 190, 26);
+    selected->SetText(L"Part of it selected");
+    selected->SetAutoSelect(false);
+    selected->SetSelStart(8);
+    selected->SetSelLength(2);
+    auto* hint = Add<TVelSkinEdit>(this, 400, 646, 190, 26);
+    hint->SetTextHint(L"A grey hint while empty");
+    auto* disabled = Add<TVelSkinEdit>(this, 400, 680, 190, 26);
+    disabled->SetText(L"Disabled");
+    disabled->SetEnabled(false);
+    auto* check = Add<TVelSkinEdit>(this, 400, 714, 190, 26);
+    check->SetShowCheckBox(true);
+    check->SetChecked(true);
+    check->SetText(L"With a check box");
+    FHot.push_back(Add<TVelSkinEdit>(this, 400, 748, 190, 26));
+    static_cast<TVelSkinEdit*>(FHot.back())->SetText(L"Hot border");
+
+    auto* sizes = Add<TVelSkinComboBox>(this, 610, 578, 140, 26);
+    for (const wchar_t* item : {L"小", L"中", L"大"}) sizes->Items().Add(item);
+    sizes->SetItemIndex(1);
+    auto* fixedList = Add<TVelSkinComboBox>(this, 610, 612, 140, 26);
+    fixedList->SetStyle(csDropDownList);
+    for (const wchar_t* item : {L"Drop-down list", L"Second"}) fixedList->Items().Add(item);
+    fixedList->SetItemIndex(0);
+    auto* off = Add<TVelSkinComboBox>(this, 610, 646, 140, 26);
+    off->Items().Add(L"Disabled");
+    off->SetItemIndex(0);
+    off->SetEnabled(false);
+    FOpenCombo = Add<TVelSkinComboBox>(this, 610, 590 + 90, 140, 26);
+    for (int i = 1; i <= 12; ++i) FOpenCombo->Items().Add(L"Choice " + std::to_wstring(i));
+    FOpenCombo->SetItemIndex(3);
+  }
 };
 
 // The whole window as it is on screen, frame included, as a 32-bit BMP.
@@ -330,6 +400,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       return 0;
     }
     PumpFor(2000);  // past the start-up fade
+    gallery->OpenPopup();
+    PumpFor(200);
     RedrawWindow(gallery->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const bool saved = SaveWindowShot(gallery->Handle(), path);
     Application->DestroyComponents();
