@@ -374,3 +374,28 @@ TEST_F(GameWindow, RoundsOfPlayLeaveTheLiveCountsFlat) {
   for (int i = 0; i < 5; ++i) ASSERT_TRUE(round()) << i;
   EXPECT_EQ(SettledLiveCounts(), before);
 }
+
+// The choosers are editable: a typed item name selects that item, and a text
+// that begins no item is the size's name in the win message while the board
+// keeps the size of the last item that matched.
+TEST_F(GameWindow, ATypedSizeNameIsQuotedWhileTheBoardKeepsTheLastMatchingSize) {
+  TmainwinTestProbe p(Win);
+  TVelSkinEdit* edit = Win->ChooseSize->Edit();
+  ASSERT_NE(edit, nullptr);
+  edit->SetText(L"大");
+  EXPECT_EQ(Win->ChooseSize->ItemIndex(), 2);
+  edit->SetText(L"巨大");
+  EXPECT_EQ(Win->ChooseSize->Text(), L"巨大");
+  EXPECT_EQ(Win->ChooseSize->ItemIndex(), 2);
+
+  Win->StartGameClick(Win->StartGame);
+  EXPECT_EQ(p.XSize(), BoardSideForIndex(2));
+  for (auto& column : p.Board()) std::fill(column.begin(), column.end(), 2);
+  p.Board()[0][0] = 0;
+  TBoxWatcher watcher;
+  watcher.Start(L"提 示");
+  Click(p.ColorBtn()[2]);
+  watcher.Join();
+  ASSERT_TRUE(watcher.Found);
+  EXPECT_EQ(watcher.Text, L"你用 6 种颜色完成了巨大画面游戏\r\n移动: 1\r\n用时: 00:00:00");
+}
