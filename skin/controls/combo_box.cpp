@@ -422,6 +422,14 @@ void TVelSkinCustomComboBox::CMWantSpecialKey(TWMKey& Message) {
   TVelSkinBorderPanel::CMWantSpecialKey(Message);
 }
 
+void TVelSkinCustomComboBox::ListKey(WORD Key) {
+  const bool open = IsPopupVisible();
+  if (Key == VK_F4 && !open)
+    DropDown();
+  else if (open)
+    CloseUp(Key != VK_ESCAPE);
+}
+
 void TVelSkinCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
   TVelSkinBorderPanel::KeyDown(Key, Shift);
   const bool open = IsPopupVisible();
@@ -430,10 +438,9 @@ void TVelSkinCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
   const bool alt = (Shift & ssAlt) != 0;
   switch (Key) {
     case VK_RETURN:
-      if (open) CloseUp(true);
-      break;
     case VK_ESCAPE:
-      if (open) CloseUp(false);
+    case VK_F4:
+      ListKey(Key);
       break;
     case VK_PRIOR:
       if (count > 0) SetItemIndex(ComboPageUpIndex(index, FDropDownCount));
@@ -446,12 +453,6 @@ void TVelSkinCustomComboBox::KeyDown(WORD& Key, TShiftState Shift) {
       break;
     case VK_END:
       if (count > 0 && index != count - 1) SetItemIndex(count - 1);
-      break;
-    case VK_F4:
-      if (open)
-        CloseUp(true);
-      else
-        DropDown();
       break;
     case VK_LEFT:
     case VK_UP:

@@ -139,6 +139,9 @@ private:
   void StartAutoScroll(int32_t Mode);
   void StopAutoScroll();
   void CompletionStep(TMessage& Message);
+  // Enter and Esc close an open list, accepting or cancelling; F4 opens a
+  // closed one and closes an open one, accepting.
+  void ListKey(WORD Key);
   // The edit's Up and Down keys and its wheel.
   void SelectPrevious();
   void SelectNext(bool MoveListOnly);

@@ -173,10 +173,8 @@ void TVelSkinCustomComboBox::EditWindowProc(TMessage& Message) {
       const int32_t count = ItemCount();
       switch (Message.WParam) {
         case VK_RETURN:
-          if (open) CloseUp(true);
-          break;
         case VK_ESCAPE:
-          if (open) CloseUp(false);
+          ListKey(static_cast<WORD>(Message.WParam));
           break;
         case VK_PRIOR:
           if (open) FListBox->SetItemIndex(ComboPageUpIndex(index, FDropDownCount));
@@ -185,10 +183,7 @@ void TVelSkinCustomComboBox::EditWindowProc(TMessage& Message) {
           if (open) FListBox->SetItemIndex(ComboPageDownIndex(index, FDropDownCount, count));
           break;
         case VK_F4:
-          if (open)
-            CloseUp(true);
-          else
-            DropDown();
+          ListKey(VK_F4);
           return;
         case VK_UP:
           SelectPrevious();
