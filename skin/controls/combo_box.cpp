@@ -274,8 +274,15 @@ void TVelSkinCustomComboBox::DropDown() {
   const TComboPopupSize size = ComboPopupSize(count, FDropDownCount, rowHeight, Width(), FListBoxWidth);
   FListBox->SetItemHeight(rowHeight);
   FListBox->SetWidth(size.Width);
-  FListBox->SetRowCount(size.Rows);
-  FListBox->SetHeight(size.Height);
+  // Sized anew only when the rows changed: the row count's own height is
+  // 4 pixels of frame, the popup's 5, and each resize of a pop-up window
+  // costs a round trip to the window system.
+  if (FListBox->RowCount() != size.Rows || FListBox->Height() != size.Height) {
+    FListBox->SetRowCount(size.Rows);
+    FListBox->SetHeight(size.Height);
+  } else {
+    FListBox->UpdateScrollBar();
+  }
 
   TPoint origin = Parent() ? Parent()->ClientToScreen(Point(Left() + 1, Top() + Height())) : ClientToScreen(Point(1, Height()));
   origin.Y = ComboPopupTop(origin.Y, Height(), size.Height, WorkAreaFor(Handle()).bottom);

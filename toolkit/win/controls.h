@@ -426,6 +426,8 @@ public:
   TRect ClientRect() override;
   TPoint ClientOrigin() override;
   bool Showing() const override;
+  // The window is a pop-up (not a child window), also for a child control.
+  bool IsPopupWindow() const;
   void SetEnabled(bool Value) override;
   // Paints graphic children on DC (in this control's client coordinates),
   // each clipped to its bounds, starting after First (nullptr: all).

@@ -309,10 +309,12 @@ TPoint TWinControl::ClientOrigin() {
   return TControl::ClientOrigin();
 }
 
+bool TWinControl::IsPopupWindow() const { return FHandle && !(GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_CHILD); }
+
 bool TWinControl::Showing() const {
   if (!FVisible) return false;
   // A pop-up window of a child control shows or hides by itself.
-  if (FParent && !(FHandle && !(GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_CHILD))) return FParent->Showing();
+  if (FParent && !IsPopupWindow()) return FParent->Showing();
   return FHandle && IsWindowVisible(FHandle);
 }
 
@@ -432,7 +434,7 @@ void TWinControl::UpdateBounds() {
   if (!FHandle) return;
   RECT r{};
   GetWindowRect(FHandle, &r);
-  if (FParent && FParent->FHandle && (GetWindowLongPtrW(FHandle, GWL_STYLE) & WS_CHILD))
+  if (FParent && FParent->FHandle && !IsPopupWindow())
     MapWindowPoints(nullptr, FParent->FHandle, reinterpret_cast<POINT*>(&r), 2);
   FLeft = r.left;
   FTop = r.top;
@@ -494,7 +496,8 @@ void TWinControl::CMVisibleChanged(TCMVisibleChanged& Message) {
   } else if (Message.Value && FParent && FParent->FHandle) {
     CreateHandle();
   }
-  if (FParent) FParent->Invalidate();
+  // A pop-up window covers no part of its parent's client area.
+  if (FParent && !IsPopupWindow()) FParent->Invalidate();
 }
 
 void TWinControl::CMEnabledChanged(TWMBase&) { Invalidate(); }

@@ -225,3 +225,28 @@ TEST_F(ToolkitWin, APopupControlHasATopLevelWindowAndKeepsItsScreenPlace) {
   popup->SetBounds(200, 210, 130, 90);
   EXPECT_EQ(ScreenRectOf(window), (TRect{200, 210, 330, 300}));
 }
+
+// A pop-up covers nothing of its parent's client area: showing and hiding it
+// leaves the parent painted, while a child window's parent must repaint.
+TEST_F(ToolkitWin, ShowingAPopupLeavesItsParentPaintedAndAChildDoesNot) {
+  Form->SetBounds(50, 60, 300, 200);
+  Form->Show();
+  auto* popup = new TProbePopup(Form.get());
+  popup->SetBounds(400, 300, 120, 80);
+  popup->SetParent(Form.get());
+  auto* child = new TPanel(Form.get());
+  child->SetBounds(10, 10, 50, 50);
+  child->SetParent(Form.get());
+  Pump();
+  auto painted = [&] {
+    UpdateWindow(Form->Handle());
+    return GetUpdateRect(Form->Handle(), nullptr, FALSE) == FALSE;
+  };
+  ASSERT_TRUE(painted());
+  popup->Show();
+  EXPECT_EQ(GetUpdateRect(Form->Handle(), nullptr, FALSE), FALSE);
+  popup->Hide();
+  EXPECT_EQ(GetUpdateRect(Form->Handle(), nullptr, FALSE), FALSE);
+  child->Hide();
+  EXPECT_NE(GetUpdateRect(Form->Handle(), nullptr, FALSE), FALSE);
+}
