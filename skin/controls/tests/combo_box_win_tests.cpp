@@ -369,3 +369,26 @@ TEST_F(ComboWin, OpeningAndClosingAThousandTimesLeavesTheCountsFlat) {
   EXPECT_EQ(LiveCounts(), before);
   EXPECT_FALSE(PopupShown());
 }
+
+// The popup's own scroll bar scrolls the list and leaves it open, and the
+// form keeps the activation.
+TEST_F(ComboWin, APressOnThePopupsScrollBarScrollsAndKeepsItOpen) {
+  Combo->Items().Clear();
+  for (int i = 0; i < 12; ++i) Combo->Items().Add(L"entry " + std::to_wstring(i));
+  Combo->SetItemIndex(0);
+  FocusEdit();
+  Combo->DropDown();
+  ASSERT_TRUE(PopupShown());
+  TVelSkinScrollBar* bar = Combo->ListBox()->ScrollBar();
+  ASSERT_NE(bar, nullptr);
+  const int top = Combo->ListBox()->TopIndex();
+  // The end arrow at the bar's bottom.
+  ClickScreen(bar->ClientToScreen(Point(bar->Width() / 2, bar->Height() - 3)));
+  EXPECT_TRUE(PopupShown());
+  EXPECT_GT(Combo->ListBox()->TopIndex(), top);
+  EXPECT_EQ(GetActiveWindow(), Form->Handle());
+  EXPECT_TRUE(CloseUps.empty());
+  TapKey(VK_ESCAPE);
+  PumpFor(30);
+  EXPECT_FALSE(PopupShown());
+}
