@@ -281,7 +281,8 @@ int32_t TVelSkinPngEdit::CharWidth(const wchar_t* Chars, size_t Count) {
     FMeasureFont->Assign(&Font());
     FWidthCache.clear();
   }
-  std::wstring key(Chars, Count);
+  // A masked character, whatever it is, is as wide as the mask.
+  std::wstring key = FPasswordChar ? std::wstring(1, FPasswordChar) : std::wstring(Chars, Count);
   auto it = FWidthCache.find(key);
   if (it != FWidthCache.end()) return it->second;
   ::SetFont(*FMeasure, Font());
@@ -443,7 +444,7 @@ void TVelSkinPngEdit::DrawTextAndCaret(TBitmap32* Bitmap) {
     const size_t q = NextClusterPos(text, p);
     const std::wstring chars = text.substr(p, q - p);
     const bool selected = static_cast<int32_t>(p) >= selStart && static_cast<int32_t>(p) < selEnd;
-    DrawChar(Bitmap, x, selected, chars, y);
+    DrawChar(Bitmap, x, selected, FPasswordChar ? std::wstring(1, FPasswordChar) : chars, y);
     x += CharWidth(chars.data(), chars.size());
     p = q;
   }
@@ -451,6 +452,13 @@ void TVelSkinPngEdit::DrawTextAndCaret(TBitmap32* Bitmap) {
   if (caretX < 0) caretX = left + TextRangeWidth(static_cast<int32_t>(first), FModel.CursorPos());
   FCursorXPos = caretX;
   if (IsFocused() && FCursorShowing && FCursorVisible) DrawCaret(Bitmap, caretX, y);
+}
+
+void TVelSkinPngEdit::SetPasswordChar(wchar_t Value) {
+  if (Value == FPasswordChar) return;
+  FPasswordChar = Value;
+  ScrollToCaret();
+  Invalidate();
 }
 
 void TVelSkinPngEdit::DrawCaret(TBitmap32* Bitmap, int32_t X, int32_t Y) {

@@ -138,6 +138,10 @@ public:
   void SetSelColorAlpha(uint8_t Value);
   bool DisableCopy() const { return FDisableCopy; }
   void SetDisableCopy(bool Value) { FDisableCopy = Value; }
+  // Shows every character as this one (0: the text itself). A masked text
+  // is neither copied nor cut to the clipboard.
+  wchar_t PasswordChar() const { return FPasswordChar; }
+  void SetPasswordChar(wchar_t Value);
   TVelSkinEditTips& Tips() { return *FTips; }
   // True while the edit shows itself as hot (mouse over it or just focused).
   bool Hot() const { return FHot; }
@@ -240,6 +244,7 @@ protected:
   int32_t FLeftOffset = 0;
   int32_t FRightOffset = 0;
   bool FDisableCopy = false;
+  wchar_t FPasswordChar = 0;
   bool FCharCaseChanged = false;
   bool FTextKindChanged = false;
   // The first half of a character typed as two WM_CHAR units.

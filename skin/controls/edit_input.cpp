@@ -37,12 +37,12 @@ private:
 // ---- Clipboard ----------------------------------------------------------------------
 
 void TVelSkinPngEdit::CopyToClipboard() {
-  if (FDisableCopy || SelLength() == 0) return;
+  if (FDisableCopy || FPasswordChar || SelLength() == 0) return;
   Clipboard().SetAsText(SelText());
 }
 
 void TVelSkinPngEdit::CutToClipboard() {
-  if (FDisableCopy || ReadOnly() || SelLength() == 0) return;
+  if (FDisableCopy || FPasswordChar || ReadOnly() || SelLength() == 0) return;
   CopyToClipboard();
   SetSelText(std::wstring());
 }
@@ -323,8 +323,10 @@ void TVelSkinPngEdit::BuildEditMenu() {
   static const wchar_t* const English[] = {L"Cut", L"Copy", L"Paste", L"Delete", L"-", L"Select All"};
   bool clipboardText = false;
   if (!ReadOnly()) clipboardText = Clipboard().HasFormat(CF_UNICODETEXT);
-  const bool enabled[] = {!ReadOnly(), SelLength() > 0, !ReadOnly() && clipboardText, !ReadOnly() && SelLength() > 0,
-                          true, !Text().empty()};
+  // A masked text offers neither Cut nor Copy: neither would do anything.
+  const bool mayCopy = !FPasswordChar;
+  const bool enabled[] = {!ReadOnly() && mayCopy, SelLength() > 0 && mayCopy, !ReadOnly() && clipboardText,
+                          !ReadOnly() && SelLength() > 0, true, !Text().empty()};
   const intptr_t tags[] = {2, 3, 4, 5, 0, 6};
   for (int i = 0; i < 6; ++i) {
     auto item = std::make_unique<TMenuItem>(nullptr);

@@ -406,3 +406,33 @@ TEST_F(EditWin, CreateTypeDestroyCyclesLeaveNothingBehind) {
   for (int i = 0; i < 40; ++i) cycle();
   EXPECT_EQ(LiveCounts(), before);
 }
+
+// A masked edit shows one mask per character (a pair outside the BMP as one)
+// and gives nothing to the clipboard.
+TEST_F(EditWin, APasswordCharacterMasksTheTextAndKeepsItOffTheClipboard) {
+  auto* plain = new TVelSkinEdit(Form.get());
+  plain->SetParent(Form.get());
+  plain->SetBounds(20, 60, 240, 26);
+  plain->SetText(L"***");
+  Edit->SetPasswordChar(L'*');
+  Edit->SetText(L"a\U0001D11Eb");
+  auto* focus = new TVelSkinEdit(Form.get());  // takes the focus from both
+  focus->SetParent(Form.get());
+  focus->SetBounds(20, 100, 100, 26);
+  focus->SetFocus();
+  PumpFor(30);
+  Repaint();
+  plain->Invalidate();
+  UpdateWindow(plain->Handle());
+  int differing = 0;
+  for (int y = 0; y < 26; ++y)
+    for (int x = 0; x < 240; ++x) differing += Edit->Buffer()->Pixel(x, y) != plain->Buffer()->Pixel(x, y);
+  EXPECT_EQ(differing, 0);
+
+  Clipboard().SetAsText(L"before");
+  Edit->SelectAll();
+  Edit->CopyToClipboard();
+  Edit->CutToClipboard();
+  EXPECT_EQ(Clipboard().AsText(), L"before");
+  EXPECT_EQ(Edit->Text(), L"a\U0001D11Eb");
+}
