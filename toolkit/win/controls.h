@@ -221,6 +221,7 @@ protected:
   virtual void WMContextMenu(TWMContextMenu& Message);
   virtual void WMSetCursor(TWMSetCursor& Message);
   virtual void WMCancelMode(TWMBase& Message);
+  virtual void WMEnterSizeMove(TWMBase& Message);
 
   virtual void WMPaint(TWMPaint& Message);
   virtual void WMEraseBkgnd(TWMEraseBkgnd& Message);

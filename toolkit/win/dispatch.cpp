@@ -192,6 +192,7 @@ void TControl::Dispatch(TMessage& M) {
     case WM_CONTEXTMENU: { TWMContextMenu m(M); WMContextMenu(m); return; }
     case WM_SETCURSOR: { TWMSetCursor m(M); WMSetCursor(m); return; }
     case WM_CANCELMODE: { TWMBase m(M); WMCancelMode(m); return; }
+    case WM_ENTERSIZEMOVE: { TWMBase m(M); WMEnterSizeMove(m); return; }
 
     case WM_PAINT: { TWMPaint m(M); WMPaint(m); return; }
     case WM_ERASEBKGND: { TWMEraseBkgnd m(M); WMEraseBkgnd(m); return; }
@@ -290,6 +291,7 @@ TOOLKIT_DEFAULT_HANDLER(WMMouseActivate, TWMMouseActivate)
 TOOLKIT_DEFAULT_HANDLER(WMContextMenu, TWMContextMenu)
 TOOLKIT_DEFAULT_HANDLER(WMSetCursor, TWMSetCursor)
 TOOLKIT_DEFAULT_HANDLER(WMCancelMode, TWMBase)
+TOOLKIT_DEFAULT_HANDLER(WMEnterSizeMove, TWMBase)
 TOOLKIT_DEFAULT_HANDLER(WMPaint, TWMPaint)
 TOOLKIT_DEFAULT_HANDLER(WMEraseBkgnd, TWMEraseBkgnd)
 TOOLKIT_DEFAULT_HANDLER(WMPrintClient, TWMPrintClient)

@@ -255,6 +255,16 @@ void TCustomForm::CMDialogKey(TWMKey& Message) {
 
 void TCustomForm::CMRelease(TWMBase&) { delete this; }
 
+void TCustomForm::WMCancelMode(TWMBase& Message) {
+  TWinControl::WMCancelMode(Message);
+  SendCancelMode(this);
+}
+
+void TCustomForm::WMEnterSizeMove(TWMBase& Message) {
+  TWinControl::WMEnterSizeMove(Message);
+  SendCancelMode(this);
+}
+
 void TCustomForm::SetActiveControl(TWinControl* Value) {
   if (Value && GetParentForm(Value) != this) throw EInvalidOperation("Invalid active control");
   FActiveControl = Value;

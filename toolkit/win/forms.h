@@ -160,6 +160,10 @@ protected:
   void CMVisibleChanged(TCMVisibleChanged& Message) override;
   void CMShowingChanged(TWMBase& Message) override;
   void CMDialogKey(TWMKey& Message) override;
+  // The system cancelling modes (a message box appears) and the user starting
+  // to move or size the form end the focused control's mode too.
+  void WMCancelMode(TWMBase& Message) override;
+  void WMEnterSizeMove(TWMBase& Message) override;
   void CMRelease(TWMBase& Message) override;
 
   std::unique_ptr<TCanvas> FCanvas;

@@ -392,3 +392,18 @@ TEST_F(ComboWin, APressOnThePopupsScrollBarScrollsAndKeepsItOpen) {
   PumpFor(30);
   EXPECT_FALSE(PopupShown());
 }
+
+// Moving the form, or the system cancelling modes (a message box coming up),
+// closes an open list without taking anything.
+TEST_F(ComboWin, MovingTheFormOrTheSystemCancellingModesClosesTheList) {
+  for (UINT message : {UINT(WM_ENTERSIZEMOVE), UINT(WM_CANCELMODE)}) {
+    CloseUps.clear();
+    Combo->DropDown();
+    ASSERT_TRUE(PopupShown());
+    Combo->ListBox()->SetItemIndex(2);
+    SendMessageW(Form->Handle(), message, 0, 0);
+    EXPECT_FALSE(PopupShown()) << message;
+    EXPECT_EQ(Combo->ItemIndex(), 1) << message;
+    EXPECT_EQ(CloseUps, std::vector<TObject*>{nullptr}) << message;
+  }
+}
