@@ -314,6 +314,9 @@ private:
     check->SetText(L"With a check box");
     FHot.push_back(Add<TVelSkinEdit>(this, 400, 748, 190, 26));
     static_cast<TVelSkinEdit*>(FHot.back())->SetText(L"Hot border");
+    auto* password = Add<TVelSkinEdit>(this, 400, 782, 190, 26);
+    password->SetPasswordChar(L'*');
+    password->SetText(L"secret");
 
     auto* sizes = Add<TVelSkinComboBox>(this, 610, 578, 140, 26);
     for (const wchar_t* item : {L"小", L"中", L"大"}) sizes->Items().Add(item);
