@@ -451,6 +451,7 @@ void TVelSkinPngEdit::DrawTextAndCaret(TBitmap32* Bitmap) {
   if (static_cast<int32_t>(p) == selStart) caretX = x;
   if (caretX < 0) caretX = left + TextRangeWidth(static_cast<int32_t>(first), FModel.CursorPos());
   FCursorXPos = caretX;
+  FSystemCaret.MoveTo(caretX, y);
   if (IsFocused() && FCursorShowing && FCursorVisible) DrawCaret(Bitmap, caretX, y);
 }
 

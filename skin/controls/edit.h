@@ -18,6 +18,7 @@
 #include "skin/controls/edit_items.h"
 #include "skin/controls/edit_model.h"
 #include "skin/frame/simple_timer.h"
+#include "toolkit/win/caret.h"
 #include "toolkit/win/hints.h"
 #include "toolkit/win/menus.h"
 
@@ -260,6 +261,8 @@ private:
   bool ImeStartComposition();
   bool ImeComposition(TMessage& Message);
   // Widths of clusters in the font they were measured in.
+  // Hidden; follows the drawn caret while the edit has the focus.
+  TSystemCaret FSystemCaret;
   std::unique_ptr<TBitmap32> FMeasure;
   std::unique_ptr<TFont> FMeasureFont;
   std::unordered_map<std::wstring, int32_t> FWidthCache;

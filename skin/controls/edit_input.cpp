@@ -295,11 +295,13 @@ void TVelSkinPngEdit::WMSetFocus(TWMFocus& Message) {
     BringToFront();
   }
   RestartBlink();
+  FSystemCaret.Create(Handle(), TextLineHeight());
   Invalidate();
 }
 
 void TVelSkinPngEdit::WMKillFocus(TWMFocus& Message) {
   TVelSkinCustomControl::WMKillFocus(Message);
+  FSystemCaret.Destroy();
   FCursorTimer->SetEnabled(false);
   FPendingHigh = 0;
   FMouseButtons = 0;

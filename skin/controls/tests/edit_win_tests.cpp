@@ -279,9 +279,32 @@ TEST_F(EditWin, TheCaretIsDrawnWhereTheNextCharacterGoes) {
     ASSERT_TRUE(PumpUntil([&] { return Edit->CursorPos() < static_cast<int32_t>(text.size()); }));
     const std::wstring before = text.substr(0, Edit->CursorPos());
     EXPECT_EQ(CaretColumn(*Edit), left + MeasuredWidth(before));
+    // The hidden system caret follows, for input methods and screen readers.
+    POINT system{};
+    ASSERT_TRUE(GetCaretPos(&system));
+    EXPECT_EQ(system.x, left + MeasuredWidth(before));
   }
   Edit->SetText(L"");
   EXPECT_EQ(CaretColumn(*Edit), left);
+}
+
+// The system caret is the focused edit's and goes with the focus.
+TEST_F(EditWin, TheSystemCaretBelongsToTheFocusedEdit) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+  EXPECT_EQ(info.hwndCaret, Edit->Handle());
+  auto* other = new TVelSkinEdit(Form.get());
+  other->SetParent(Form.get());
+  other->SetBounds(20, 60, 100, 26);
+  other->SetFocus();
+  PumpFor(30);
+  ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+  EXPECT_EQ(info.hwndCaret, other->Handle());
+  delete other;
+  PumpFor(30);
+  ASSERT_TRUE(GetGUIThreadInfo(GetCurrentThreadId(), &info));
+  EXPECT_EQ(info.hwndCaret, nullptr);
 }
 
 // ---- Window text messages and items ---------------------------------------------------------
