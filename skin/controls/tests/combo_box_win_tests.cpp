@@ -29,35 +29,15 @@ void TypeText(const std::wstring& Text) {
 }
 
 // Moves the cursor through the input queue, as a mouse would, and waits
-// until it is there: moves made with SetCursorPos may reach a window late,
-// after a later press.
+// until it is there.
 bool MouseTo(TPoint P) {
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = (P.X * 65536 + w - 1) / w;
-  in.mi.dy = (P.Y * 65536 + h - 1) / h;
-  in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-  SendInput(1, &in, sizeof(in));
-  const bool there = PumpUntil([&] {
-    POINT c{};
-    GetCursorPos(&c);
-    return c.x == P.X && c.y == P.Y;
-  });
+  SendButtonAt(P.X, P.Y, 0);
+  const bool there = SetCursorUntilReported(P.X, P.Y);
   PumpFor(30);
   return there;
 }
 
-// A left press or release at P, the event carrying its point.
-void ButtonAt(TPoint P, DWORD Flag) {
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dx = (P.X * 65536 + w - 1) / w;
-  in.mi.dy = (P.Y * 65536 + h - 1) / h;
-  in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | Flag;
-  SendInput(1, &in, sizeof(in));
-}
+void ButtonAt(TPoint P, DWORD Flag) { SendButtonAt(P.X, P.Y, Flag); }
 
 // Alt held around a key.
 void AltKey(WORD Key) {

@@ -169,23 +169,23 @@ TEST_F(EditWin, MouseDragSelectsAndDoubleClickSelectsAll) {
   const TPoint from = Screen(Edit->Space().Left() + 1, 13);
   const TPoint to = Screen(Edit->Width() - 20, 13);  // right of the text
   ASSERT_TRUE(MoveCursor(from.X, from.Y));
-  SendButton(MOUSEEVENTF_LEFTDOWN);
+  SendButtonAt(from.X, from.Y, MOUSEEVENTF_LEFTDOWN);
   PumpFor(30);
+  SendButtonAt(to.X, to.Y, 0);
   ASSERT_TRUE(MoveCursor(to.X, to.Y));
-  PumpFor(30);
-  SendButton(MOUSEEVENTF_LEFTUP);
+  SendButtonAt(to.X, to.Y, MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(PumpUntil([&] { return Edit->SelLength() == 8; }));
   EXPECT_EQ(Edit->SelStart(), 0);
   // A click collapses; a double click selects everything.
-  SendButton(MOUSEEVENTF_LEFTDOWN);
-  SendButton(MOUSEEVENTF_LEFTUP);
+  SendButtonAt(to.X, to.Y, MOUSEEVENTF_LEFTDOWN);
+  SendButtonAt(to.X, to.Y, MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(PumpUntil([&] { return Edit->SelLength() == 0; }));
   EXPECT_EQ(Edit->CursorPos(), 8);
   PumpFor(GetDoubleClickTime() + 50);
-  SendButton(MOUSEEVENTF_LEFTDOWN);
-  SendButton(MOUSEEVENTF_LEFTUP);
-  SendButton(MOUSEEVENTF_LEFTDOWN);
-  SendButton(MOUSEEVENTF_LEFTUP);
+  SendButtonAt(to.X, to.Y, MOUSEEVENTF_LEFTDOWN);
+  SendButtonAt(to.X, to.Y, MOUSEEVENTF_LEFTUP);
+  SendButtonAt(to.X, to.Y, MOUSEEVENTF_LEFTDOWN);
+  SendButtonAt(to.X, to.Y, MOUSEEVENTF_LEFTUP);
   ASSERT_TRUE(PumpUntil([&] { return Edit->SelLength() == 8; }));
 }
 

@@ -105,13 +105,7 @@ protected:
   void ReleaseAt(TVelSkinScrollBar& B, int X, int Y) { ButtonAt(B, X, Y, MOUSEEVENTF_LEFTUP); }
   void ButtonAt(TVelSkinScrollBar& B, int X, int Y, DWORD Flag) {
     const TPoint p = B.ClientToScreen(TPoint{X, Y});
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    INPUT in{};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = (p.X * 65536 + w - 1) / w;
-    in.mi.dy = (p.Y * 65536 + h - 1) / h;
-    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | Flag;
-    SendInput(1, &in, sizeof(in));
+    SendButtonAt(p.X, p.Y, Flag);
   }
   static TPoint Centre(const TRect& R) { return TPoint{(R.Left + R.Right) / 2, (R.Top + R.Bottom) / 2}; }
   // A stopped press stays stopped: no more steps, nothing held, no timer left.

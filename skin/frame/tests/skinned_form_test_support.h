@@ -8,14 +8,22 @@
 #include "skin/frame/skin_form.h"
 #include "skin/frame/tests/frame_test_support.h"
 
-// Sets the cursor and repeats until the system reports it there (under Wine
-// the move is asynchronous); false when it does not within TimeoutMs.
+// Sets the cursor and repeats until the system reports it there and it stays
+// there for 30 ms (under Wine the move is asynchronous, and a late event of an
+// earlier position can move it back); false when it does not within TimeoutMs.
 inline bool SetCursorUntilReported(int X, int Y, int TimeoutMs = 2000) {
-  return PumpUntil([&] {
-    SetCursorPos(X, Y);
+  auto there = [&] {
     POINT c;
     return GetCursorPos(&c) && c.x == X && c.y == Y;
-  }, TimeoutMs);
+  };
+  const DWORD start = GetTickCount();
+  do {
+    if (PumpUntil([&] { return SetCursorPos(X, Y), there(); }, TimeoutMs)) {
+      PumpFor(30);
+      if (there()) return true;
+    }
+  } while (GetTickCount() - start < static_cast<DWORD>(TimeoutMs));
+  return false;
 }
 
 // SetCursorUntilReported, then a zero move through the input queue so that
@@ -27,6 +35,19 @@ inline bool MoveCursor(int X, int Y) {
   in.mi.dwFlags = MOUSEEVENTF_MOVE;
   SendInput(1, &in, sizeof(in));
   return there;
+}
+
+// A real mouse button event (MOUSEEVENTF_LEFTDOWN, ...) that carries its
+// screen point: under Wine a press sent right after a cursor move may
+// otherwise arrive with the cursor's previous position.
+inline void SendButtonAt(int X, int Y, DWORD Flag) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = (X * 65536 + w - 1) / w;
+  in.mi.dy = (Y * 65536 + h - 1) / h;
+  in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | Flag;
+  SendInput(1, &in, sizeof(in));
 }
 
 // A real mouse button event (MOUSEEVENTF_LEFTDOWN, ...) at the cursor.
