@@ -5,6 +5,7 @@
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/core/scope.h"
 #include "toolkit/win/forms.h"
+#include "toolkit/win/monitors.h"
 
 #include <algorithm>
 
@@ -12,22 +13,6 @@ namespace {
 
 // The font colour of a disabled combo box.
 constexpr TColor DisabledFontColor = 13421772;
-
-bool Contains(const TRect& R, int X, int Y) { return X >= R.Left && X < R.Right && Y >= R.Top && Y < R.Bottom; }
-
-// The work area the popup must stay inside: the monitor's nearest to the
-// window when there are several, else the desktop's.
-RECT WorkAreaFor(HWND Window) {
-  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetSystemMetrics(SM_CMONITORS) > 1) {
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (GetMonitorInfoW(MonitorFromWindow(Window, MONITOR_DEFAULTTONEAREST), &info)) area = info.rcWork;
-  } else {
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-  }
-  return area;
-}
 
 }  // namespace
 
@@ -285,7 +270,7 @@ void TVelSkinCustomComboBox::DropDown() {
   }
 
   TPoint origin = Parent() ? Parent()->ClientToScreen(Point(Left() + 1, Top() + Height())) : ClientToScreen(Point(1, Height()));
-  origin.Y = ComboPopupTop(origin.Y, Height(), size.Height, WorkAreaFor(Handle()).bottom);
+  origin.Y = ComboPopupTop(origin.Y, Height(), size.Height, TMonitor::FromWindow(Handle()).WorkareaRect().Bottom);
 
   if (FEdit && FEdit->CanFocus()) FEdit->SetFocus();
   FListBox->ListBox()->Font().Assign(&Font());
@@ -340,7 +325,7 @@ void TVelSkinCustomComboBox::MouseDown(TMouseButton MouseButton, TShiftState Shi
   TVelSkinBorderPanel::MouseDown(MouseButton, Shift, X, Y);
   if (!FEdit && !Focused() && CanFocus()) SetFocus();
   if (MouseButton != mbLeft) return;
-  if (Contains(Button.R, X, Y) || (!FEdit && Contains(FCBItem.R, X, Y))) {
+  if (PtInRect(Button.R, Point(X, Y)) || (!FEdit && PtInRect(FCBItem.R, Point(X, Y)))) {
     Button.Down = true;
     Invalidate();
     if (!IsPopupVisible()) {
@@ -361,7 +346,7 @@ void TVelSkinCustomComboBox::MouseMove(TShiftState Shift, int X, int Y) {
     TrackListMouse();
     return;
   }
-  const bool in = Contains(Button.R, X, Y);
+  const bool in = PtInRect(Button.R, Point(X, Y));
   if (in == Button.MouseIn) return;
   Button.MouseIn = in;
   Invalidate();
@@ -518,7 +503,6 @@ void TVelSkinCustomComboBox::CMEnabledChanged(TWMBase& Message) {
     Font().SetColor(FOldFontColor);
   }
   if (FEdit) FEdit->Font().SetColor(Font().Color());
-  Invalidate();
 }
 
 void TVelSkinCustomComboBox::CMFontChanged(TWMBase& Message) {
@@ -528,7 +512,6 @@ void TVelSkinCustomComboBox::CMFontChanged(TWMBase& Message) {
     FEdit->SetText(Text());
     PlaceEdit();
   }
-  Invalidate();
 }
 
 // ---- Painting -------------------------------------------------------------------------------

@@ -67,7 +67,6 @@ public:
   static constexpr uint32_t ResetPause = 500;
   // The text to search for after the character C arrives at tick Now.
   std::wstring Add(wchar_t C, uint32_t Now, bool AutoComplete);
-  const std::wstring& Filter() const { return FFilter; }
 
 private:
   std::wstring FFilter;

@@ -266,5 +266,4 @@ void TVelSkinCustomComboBox::CMTextChanged(TWMBase& Message) {
   if (FEdit && !FromEdit) FEdit->SetText(Text());
   if (OnChange) OnChange(this);
   if (FromEdit) ItemSelected();
-  if (!FEdit) Invalidate();
 }

@@ -14,17 +14,9 @@
 
 namespace {
 
-// Types Text as the keyboard would, one UTF-16 unit per key event pair.
+// Types Text as the keyboard would and lets the combo box take it.
 void TypeText(const std::wstring& Text) {
-  for (wchar_t c : Text) {
-    INPUT in[2] = {};
-    for (int i = 0; i < 2; ++i) {
-      in[i].type = INPUT_KEYBOARD;
-      in[i].ki.wScan = c;
-      in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
-    }
-    SendInput(2, in, sizeof(INPUT));
-  }
+  TypeUnicode(Text);
   PumpFor(60);
 }
 

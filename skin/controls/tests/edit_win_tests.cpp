@@ -30,19 +30,6 @@ void Chord(WORD Modifier, WORD Key) {
   SendKey(Modifier, true);
 }
 
-// Each UTF-16 unit as a key of its own, as an input method or a remote
-// keyboard delivers text.
-void TypeUnicode(const std::wstring& Text) {
-  for (wchar_t c : Text) {
-    INPUT in[2]{};
-    for (int i = 0; i < 2; ++i) {
-      in[i].type = INPUT_KEYBOARD;
-      in[i].ki.wScan = c;
-      in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
-    }
-    SendInput(2, in, sizeof(INPUT));
-  }
-}
 
 class EditWin : public RealInputWin {
 protected:

@@ -15,14 +15,6 @@ namespace {
 
 constexpr uint32_t White = 0xFFFFFF;
 
-void TapKey(WORD Key) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = Key;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-}
-
 void Wheel(int Delta) {
   INPUT in{};
   in.type = INPUT_MOUSE;

@@ -72,6 +72,20 @@ inline void TapKey(WORD Key) {
   SendKey(Key, true);
 }
 
+// Each UTF-16 unit as a key of its own, as an input method or a remote
+// keyboard delivers text.
+inline void TypeUnicode(const std::wstring& Text) {
+  for (wchar_t c : Text) {
+    INPUT in[2]{};
+    for (int i = 0; i < 2; ++i) {
+      in[i].type = INPUT_KEYBOARD;
+      in[i].ki.wScan = c;
+      in[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+    }
+    SendInput(2, in, sizeof(INPUT));
+  }
+}
+
 inline constexpr TColor GameTitler = 16715740;  // RGB(220, 15, 255)
 inline constexpr TColor DefaultClient = 15920353;
 
