@@ -272,6 +272,17 @@ void TVelSkinTipsWindow::FollowParent() {
   FOldParentControlPos = pos;
 }
 
+// An owned window stays above its owner, but under Wine a form that ends its
+// fade-in can end up above it: the balloon goes back just above the owner,
+// never above other programs' windows.
+void TVelSkinTipsWindow::KeepAboveOwner() {
+  if (!FOwnerWindow || !IsWindowVisible(FHandle)) return;
+  for (HWND w = GetWindow(FHandle, GW_HWNDNEXT); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (w == FOwnerWindow) return;
+  HWND above = GetWindow(FOwnerWindow, GW_HWNDPREV);
+  SetWindowPos(FHandle, above ? above : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void TVelSkinTipsWindow::TimerHandler(TObject*) {
   try {
     FT2 = Now();
@@ -283,6 +294,7 @@ void TVelSkinTipsWindow::TimerHandler(TObject*) {
       Hide(true);
       return;
     }
+    KeepAboveOwner();
     if (!FParentControl || !FParentControl->Visible()) return;
     FollowParent();
     if (!FVelTips->HideOfParentDeactivate()) return;

@@ -77,6 +77,7 @@ private:
   void SetParentControl(TControl* Value);
   TPoint ParentScreenPos() const;
   void FollowParent();
+  void KeepAboveOwner();
 
   TVelSkinCustomTips* FVelTips;
   std::wstring FTips;

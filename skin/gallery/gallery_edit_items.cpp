@@ -1,44 +1,27 @@
 #include "skin/gallery/gallery_edit_items.h"
 
-#include <memory>
-
 #include "skin/controls/edit.h"
 
 namespace {
 
 const wchar_t* const DemoTip = L"Type to search";
 
-// Shows the tip once the edit is on the screen, then frees itself.
-class TFirstShowTip : public TSimpleTimer {
-public:
-  explicit TFirstShowTip(TVelSkinEdit* Edit)
-      : TSimpleTimer(100, [this](TObject*) { Tick(); }), FEdit(Edit) {
-    SetEnabled(true);
-  }
+class TDemoEdit;
+TDemoEdit* LastDemo = nullptr;
 
-private:
-  void Tick() {
-    if (!FEdit->Showing() || !FEdit->HandleAllocated() || !IsWindowVisible(FEdit->Handle())) return;
-    SetEnabled(false);
-    ShowEditItemsTip(FEdit);
-  }
-  TVelSkinEdit* FEdit;
-};
-
-// Owned by the edit: freed with it, and with it its timer.
 class TDemoEdit : public TVelSkinEdit {
 public:
-  explicit TDemoEdit(TComponent* AOwner) : TVelSkinEdit(AOwner), FFirstShow(std::make_unique<TFirstShowTip>(this)) {}
-  ~TDemoEdit() override { FFirstShow.reset(); }
-
-private:
-  std::unique_ptr<TFirstShowTip> FFirstShow;
+  explicit TDemoEdit(TComponent* AOwner) : TVelSkinEdit(AOwner) { LastDemo = this; }
+  ~TDemoEdit() override {
+    if (LastDemo == this) LastDemo = nullptr;
+  }
+  void ShowTip() { Tips().Show(DemoTip); }
 };
 
 }  // namespace
 
-void ShowEditItemsTip(TVelSkinEdit* Edit) {
-  if (Edit) Edit->Tips().Show(DemoTip);
+void ShowEditItemsTip() {
+  if (LastDemo) LastDemo->ShowTip();
 }
 
 TVelSkinEdit* AddEditItemsDemo(TComponent* Owner, TWinControl* Parent, int Left, int Top) {
@@ -46,7 +29,7 @@ TVelSkinEdit* AddEditItemsDemo(TComponent* Owner, TWinControl* Parent, int Left,
   edit->SetBounds(Left, Top, 190, 26);
   edit->SetParent(Parent);
   edit->SetTextHint(L"Items inside");
-  // The balloon stays until the user types: the gallery shows it at rest.
+  // The balloon stays until the user types.
   edit->Tips().SetPauseTime(0);
 
   TVelEditItems& items = edit->EdItems();
@@ -56,16 +39,6 @@ TVelSkinEdit* AddEditItemsDemo(TComponent* Owner, TWinControl* Parent, int Left,
   image->Pos().SetX(5);
   image->Pos().SetY(6);
 
-  TVelEditItem* button = items.Add();
-  button->SetImage(L"VelSkinSearch_icon");
-  button->SetImageHot(L"VelSkinSearch_icon");
-  button->Pos().SetAlign(agRight);
-  button->Pos().SetX(22);
-  button->Pos().SetY(6);
-  button->SetCurosor(crHandPoint);
-  button->SetHint(L"Search");
-  button->OnClick = [edit](TObject*) { ShowEditItemsTip(edit); };
-
   TVelEditItem* text = items.Add();
   text->SetKind(ikText);
   text->SetText(L"kg");
@@ -73,5 +46,14 @@ TVelSkinEdit* AddEditItemsDemo(TComponent* Owner, TWinControl* Parent, int Left,
   text->Pos().SetAlign(agRight);
   text->Pos().SetX(40);
   text->Pos().SetY(6);
+
+  TVelEditItem* button = items.Add();
+  button->SetImage(L"VelSkinSearch_icon");
+  button->Pos().SetAlign(agRight);
+  button->Pos().SetX(22);
+  button->Pos().SetY(6);
+  button->SetCurosor(crHandPoint);
+  button->SetHint(L"Search");
+  button->OnClick = [edit](TObject*) { edit->ShowTip(); };
   return edit;
 }

@@ -1,5 +1,5 @@
-// The gallery's edit with items: a search button at the right, an image at
-// the left and a text before the button, and its balloon tip beside it.
+// The gallery's edit with items: an image at the left, a text and a search
+// button at the right, and its balloon tip beside it.
 #pragma once
 
 class TComponent;
@@ -7,9 +7,9 @@ class TWinControl;
 class TVelSkinEdit;
 
 // Adds the edit to Parent at (Left, Top), owned by Owner. A click on the
-// search button, and the edit itself once it is first shown, show the tip;
-// typing hides it.
+// search button shows the tip; typing hides it.
 TVelSkinEdit* AddEditItemsDemo(TComponent* Owner, TWinControl* Parent, int Left, int Top);
 
-// Shows the demo edit's balloon tip now.
-void ShowEditItemsTip(TVelSkinEdit* Edit);
+// Shows the tip of the edit made last (nothing once it is freed); the
+// gallery calls it in screenshot mode once everything else is painted.
+void ShowEditItemsTip();
