@@ -3,7 +3,8 @@
 // pause and its fade, mouse movement over the balloon restarting the pause,
 // following the control, hiding while its form is inactive, the close
 // button, a control freed while its balloon shows, typing hiding the
-// balloon, titles and directions, and a very long text.
+// balloon, what show and hide cycles leave behind, titles and directions,
+// and a very long text.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,6 +12,7 @@
 #include "skin/controls/edit.h"
 #include "skin/controls/tests/controls_test_support.h"
 #include "skin/controls/tips.h"
+#include "toolkit/win/live_counts.h"
 #include "toolkit/win/screen.h"
 
 namespace {
@@ -209,6 +211,25 @@ TEST_F(TipsWin, TypingHidesTheEditsBalloon) {
   EXPECT_FALSE(IsWindow(first));
   EXPECT_TRUE(Shown(second));
   EXPECT_EQ(Edit->Tips().WindowCount(), 1);
+}
+
+TEST_F(TipsWin, ShowHideCyclesLeaveNothingBehind) {
+  TVelSkinCustomTips tips(nullptr);
+  tips.SetPauseTime(1);
+  auto cycle = [&] {
+    Edit->Tips().Show(L"Cycle");
+    tips.Show(L"Title", L"Faded", hdTop, std::nullopt, Edit);
+    // Past the pause the second one fades and closes.
+    EXPECT_TRUE(PumpUntil([&] { return tips.Windows(tips.WindowCount() - 1)->Closed(); }));
+    Edit->Tips().Hide();
+  };
+  cycle();
+  const TLiveCounts before = LiveCounts();
+  const int windows = ThreadWindows();
+  for (int i = 0; i < 20; ++i) cycle();
+  EXPECT_EQ(tips.WindowCount(), 1);  // closed ones are freed by the next show
+  EXPECT_EQ(ThreadWindows(), windows);
+  EXPECT_EQ(LiveCounts(), before);
 }
 
 TEST_F(TipsWin, TitlesAndDirections) {
