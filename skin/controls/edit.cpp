@@ -21,45 +21,22 @@ TColor32 OpaqueColor(TColor Color) { return ToColor32(Color) | 0xFF000000u; }
 
 }  // namespace
 
-// ---- TVelSpaceSize ----------------------------------------------------------------
-
-void TVelSpaceSize::Set(int32_t& Field, int32_t Value) {
-  if (Field == Value) return;
-  Field = Value;
-  if (FOwner) FOwner->Invalidate();
-}
-
-void TVelSpaceSize::SetActive(bool Value) {
-  if (FActive == Value) return;
-  FActive = Value;
-  if (FOwner) FOwner->Invalidate();
-}
-
-void TVelSpaceSize::Assign(TPersistent* Source) {
-  auto* source = dynamic_cast<TVelSpaceSize*>(Source);
-  if (!source) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  FLeft = source->FLeft;
-  FTop = source->FTop;
-  FRight = source->FRight;
-  FBottom = source->FBottom;
-  FActive = source->FActive;
-  if (FOwner) FOwner->Invalidate();
-}
-
 // ---- TVelSkinPngEdit: construction and properties ---------------------------------
 
 TVelSkinPngEdit::TVelSkinPngEdit(TComponent* AOwner)
     : TVelSkinCustomControl(AOwner),
       FItems(std::make_unique<TVelEditItems>(this)),
-      FSpace(std::make_unique<TVelSpaceSize>(this)),
+      FSpace(std::make_unique<TVelSpaceSize>()),
       FFontHint(std::make_unique<TFont>()),
-      FTips(std::make_unique<TVelSkinEditTips>()),
+      FTips(std::make_unique<TVelSkinEditTips>(this)),
       FDefaultPopupMenu(std::make_unique<TPopupMenu>(nullptr)),
       FMeasure(std::make_unique<TBitmap32>()),
       FMeasureFont(std::make_unique<TFont>()) {
+  FSpace->SetLeft(4);
+  FSpace->SetTop(6);
+  FSpace->SetRight(4);
+  FSpace->SetBottom(6);
+  FSpace->OnChange = [this](TObject*) { Invalidate(); };
   FFontHint->SetColor(11711154);
   FCursorTimer = std::make_unique<TSimpleTimer>(500, [this](TObject* Sender) { BlinkTick(Sender); });
   FDefaultPopupMenu->OnPopup = [this](TObject* Sender) { EditMenuPopup(Sender); };
@@ -75,6 +52,8 @@ TVelSkinPngEdit::TVelSkinPngEdit(TComponent* AOwner)
 
 TVelSkinPngEdit::~TVelSkinPngEdit() {
   *FAlive = false;
+  // The balloons go while the edit is still whole.
+  FTips.reset();
   if (FHImc && HandleAllocated()) ImmAssociateContext(Handle(), FHImc);
   FCursorTimer->SetEnabled(false);
 }
@@ -326,11 +305,13 @@ int32_t TVelSkinPngEdit::HintTextHeight() {
 }
 
 int32_t TVelSkinPngEdit::LeftMargin(bool Painting) {
+  EnsureItemLayout();
   if (FSpace->Active()) return ScaleByDPI(this, FSpace->Left()) + FLeftOffset;
   return (Painting ? ScaleByDPI(this, 8) : 8) + FLeftOffset;
 }
 
 int32_t TVelSkinPngEdit::RightMargin() {
+  EnsureItemLayout();
   if (FSpace->Active()) return ScaleByDPI(this, FSpace->Right()) + FRightOffset;
   return 8 + FRightOffset;
 }
@@ -341,12 +322,75 @@ int32_t TVelSkinPngEdit::TextTop() {
 }
 
 void TVelSkinPngEdit::ScrollToCaret() {
+  EnsureItemLayout();
   const int32_t margins = FSpace->Active() ? LeftMargin(false) + RightMargin() : FLeftOffset + FRightOffset + 12;
   FModel.ScrollToCaret(WidthFn(), Width() - margins);
 }
 
 int32_t TVelSkinPngEdit::PosAtX(int32_t X) {
   return FModel.PosAtX(X, WidthFn(), LeftMargin(false), Width() - RightMargin());
+}
+
+// ---- Items -----------------------------------------------------------------------
+
+TCollectionItemClass TVelSkinPngEdit::GetItemClass() { return CollectionItemClassOf<TVelEditItem>(); }
+
+TVelEditItem* TVelSkinPngEdit::CreateNewItem() {
+  TCollectionItem* made = GetItemClass()(nullptr);
+  if (auto* item = dynamic_cast<TVelEditItem*>(made)) return item;
+  delete made;
+  return new TVelEditItem(nullptr);
+}
+
+// Called while an item is being removed too: nothing here may touch the items.
+void TVelSkinPngEdit::ItemsChanged() {
+  FItemLayoutValid = false;
+  Invalidate();
+}
+
+SIZE TVelSkinPngEdit::ItemTextExtent(const TFont& Font, const std::wstring& Text) {
+  TFont font;
+  font.Assign(const_cast<TFont*>(&Font));
+  ScaleFontByDPI(this, font);
+  ::SetFont(*FMeasure, font);
+  return TextExtentW(*FMeasure, Text);
+}
+
+void TVelSkinPngEdit::LayoutItems() {
+  const int count = FItems->Count();
+  FItemGeometry.resize(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const TVelEditItem* item = FItems->Items(i);
+    TEditItemGeometry& g = FItemGeometry[static_cast<size_t>(i)];
+    g.Rect = item->Rect();
+    g.Kind = item->Kind();
+    g.Align = item->Pos().Align();
+    g.Visible = item->Visible();
+    g.Enabled = item->Enabled();
+    g.MakeSpace = item->MakeSpace();
+  }
+  FItemLayoutValid = true;
+  const TEditItemSpace space = EditItemsSpace(FItemGeometry, Width());
+  if (space.Left == FLeftOffset && space.Right == FRightOffset) return;
+  FLeftOffset = space.Left;
+  FRightOffset = space.Right;
+  ScrollToCaret();
+}
+
+int32_t TVelSkinPngEdit::LeftOffset() {
+  EnsureItemLayout();
+  return FLeftOffset;
+}
+
+int32_t TVelSkinPngEdit::RightOffset() {
+  EnsureItemLayout();
+  return FRightOffset;
+}
+
+void TVelSkinPngEdit::Resize() {
+  TVelSkinCustomControl::Resize();
+  // Items aligned at the right move with the right edge.
+  ItemsChanged();
 }
 
 // ---- Painting --------------------------------------------------------------------
@@ -367,52 +411,39 @@ void TVelSkinPngEdit::DrawControl(TBitmap32* Bitmap) {
 }
 
 void TVelSkinPngEdit::DrawItems(TBitmap32* Bitmap) {
+  // Laid out afresh: MakeSpace, Enabled and fonts change without a signal.
+  LayoutItems();
+  const bool leftDown = (FMouseButtons & ssLeft) != 0;
   for (int i = 0; i < FItems->Count(); ++i) {
     TVelEditItem* item = FItems->Items(i);
-    const int32_t px = ScaleByDPI(this, item->Pos().X());
-    const int32_t y = ScaleByDPI(this, item->Pos().Y());
-    const bool right = item->Pos().Align() == agRight;
-    const int32_t x = right ? Width() - px : px;
-    TVelSkinImage* image = SkinImageOrNone(item->Image());
-    const bool hot = FItems->HotIndex() == i;
-    if (item->Kind() == ikButton && hot) {
-      TVelSkinImage* press = (FMouseButtons & ssLeft) ? SkinImageOrNone(item->ImagePress()) : nullptr;
-      TVelSkinImage* hotImage = SkinImageOrNone(item->ImageHot());
-      if (press)
-        image = press;
-      else if (hotImage)
-        image = hotImage;
-    }
-    TFont font;
-    SIZE size{0, 0};
+    const TRect& r = FItemGeometry[static_cast<size_t>(i)].Rect;
+    if (!item->Visible() || IsEmptyItemRect(r) || r.Left >= Width() || r.Right <= 0 || r.Top >= Height() ||
+        r.Bottom <= 0)
+      continue;
     if (item->Kind() == ikText) {
+      TFont font;
       font.Assign(&item->Font());
       ScaleFontByDPI(this, font);
       if (!Enabled()) font.SetColor(EditDisabledTextColor);
       ::SetFont(*Bitmap, font);
-      size = TextExtentW(*Bitmap, item->Text());
-    } else if (image) {
-      size = SIZE{image->Width(), image->Height()};
+      TextoutW(*Bitmap, r.Left, r.Top, item->Text());
+      continue;
     }
-    const TRect rect{x, y, x + static_cast<int32_t>(size.cx), y + static_cast<int32_t>(size.cy)};
-    item->SetRect(rect);
-    if (item->Visible()) {
-      if (item->MakeSpace()) {
-        if (!right && (rect.Right > FLeftOffset || FLeftOffset == 0)) FLeftOffset = std::max(rect.Right, 0);
-        if (right && (Width() - rect.Left > FRightOffset || FRightOffset == 0))
-          FRightOffset = std::max(Width() - rect.Left, 0);
+    TVelSkinImage* image = nullptr;
+    const bool hot = FItems->HotIndex() == i;
+    if (item->Kind() == ikButton && hot) {
+      TVelSkinImage* hotImage = SkinImageOrNone(item->ImageHot(), true);
+      TVelSkinImage* press = leftDown ? SkinImageOrNone(item->ImagePress(), true) : nullptr;
+      switch (EditItemFace(item->Kind(), hot, leftDown, hotImage != nullptr, press != nullptr)) {
+        case ifPressed: image = press; break;
+        case ifHot: image = hotImage; break;
+        case ifNormal: break;
       }
-      if (item->Kind() == ikText)
-        TextoutW(*Bitmap, x, y, item->Text());
-      else if (image) {
-        image->SetDrawMode(dmBlend);
-        Bitmap->Draw(x, y, image);
-      }
-    } else if (item->MakeSpace()) {
-      // An invisible item gives its room back.
-      if (!right && FLeftOffset >= rect.Right) FLeftOffset = std::max(FLeftOffset - (px + static_cast<int32_t>(size.cx)), 0);
-      if (right && FRightOffset >= px) FRightOffset = std::max(FRightOffset - px, 0);
     }
+    if (!image) image = SkinImageOrNone(item->Image(), true);
+    if (!image) continue;
+    image->SetDrawMode(dmBlend);
+    Bitmap->Draw(r.Left, r.Top, image);
   }
 }
 

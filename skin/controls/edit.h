@@ -6,56 +6,24 @@
 //
 // Sources: edit.cpp (properties, text and painting), edit_input.cpp (keys,
 // characters, mouse, focus, clipboard, context menu, window text and IME
-// messages).
+// messages). The items inside the edit are in edit_items.h, its balloon
+// tips in tips.h.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "skin/controls/control_base.h"
 #include "skin/controls/edit_items.h"
 #include "skin/controls/edit_model.h"
+#include "skin/controls/tips.h"
 #include "skin/frame/simple_timer.h"
 #include "toolkit/win/caret.h"
 #include "toolkit/win/hints.h"
 #include "toolkit/win/menus.h"
-
-// Inner margins of the edit; a change repaints the owner.
-class TVelSpaceSize : public TPersistent {
-public:
-  explicit TVelSpaceSize(TControl* AOwner) : FOwner(AOwner) {}
-  int32_t Left() const { return FLeft; }
-  void SetLeft(int32_t Value) { Set(FLeft, Value); }
-  int32_t Top() const { return FTop; }
-  void SetTop(int32_t Value) { Set(FTop, Value); }
-  int32_t Right() const { return FRight; }
-  void SetRight(int32_t Value) { Set(FRight, Value); }
-  int32_t Bottom() const { return FBottom; }
-  void SetBottom(int32_t Value) { Set(FBottom, Value); }
-  bool Active() const { return FActive; }
-  void SetActive(bool Value);
-  void Assign(TPersistent* Source) override;
-
-protected:
-  std::string ClassName() const override { return "TVelSpaceSize"; }
-
-private:
-  void Set(int32_t& Field, int32_t Value);
-  TControl* FOwner;
-  int32_t FLeft = 4;
-  int32_t FTop = 6;
-  int32_t FRight = 4;
-  int32_t FBottom = 6;
-  bool FActive = true;
-};
-
-// Placeholder of the balloon tips: the edit only asks them to hide.
-class TVelSkinEditTips {
-public:
-  void Hide() {}
-};
 
 // The grey of disabled text and of a disabled hint (0x00BBGGRR).
 constexpr TColor EditDisabledTextColor = 13421772;
@@ -144,6 +112,20 @@ public:
   wchar_t PasswordChar() const { return FPasswordChar; }
   void SetPasswordChar(wchar_t Value);
   TVelSkinEditTips& Tips() { return *FTips; }
+
+  // ---- Items ----------------------------------------------------------------------
+  // The class of new items (TVelEditItem); a subclass may name its own.
+  virtual TCollectionItemClass GetItemClass();
+  // A new item of the item class, in no collection yet.
+  virtual TVelEditItem* CreateNewItem();
+  // The items changed: they are laid out again before they are next needed,
+  // and the edit repaints.
+  void ItemsChanged();
+  // The size of a text item's text in Font (scaled for the pixel density).
+  SIZE ItemTextExtent(const TFont& Font, const std::wstring& Text);
+  // Room the visible items take at the left and at the right of the text.
+  int32_t LeftOffset();
+  int32_t RightOffset();
   // True while the edit shows itself as hot (mouse over it or just focused).
   bool Hot() const { return FHot; }
   bool CursorShowing() const { return FCursorShowing; }
@@ -190,7 +172,14 @@ protected:
   TVelEditItem* CheckItem() const;
   void HideTips() { FTips->Hide(); }
 
+  // Every item's rectangle and the room the items take, from scratch.
+  void LayoutItems();
+  void EnsureItemLayout() {
+    if (!FItemLayoutValid) LayoutItems();
+  }
+
   void DrawControl(TBitmap32* Bitmap) override;
+  void Resize() override;
   void SetTextBuf(const std::wstring& Value) override { SetText(Value); }
   std::wstring GetTextBuf() override { return FModel.Text(); }
   void CreateWnd() override;
@@ -244,6 +233,9 @@ protected:
   int32_t FCursorXPos = 0;
   int32_t FLeftOffset = 0;
   int32_t FRightOffset = 0;
+  // The items' rectangles and flags of the last layout, by index.
+  std::vector<TEditItemGeometry> FItemGeometry;
+  bool FItemLayoutValid = false;
   bool FDisableCopy = false;
   wchar_t FPasswordChar = 0;
   bool FCharCaseChanged = false;
@@ -254,7 +246,7 @@ protected:
 private:
   void BlinkTick(TObject* Sender);
   void ItemHover(int X, int Y);
-  int ItemAt(int X, int Y, bool ButtonsOnly) const;
+  int ItemAt(int X, int Y, bool ButtonsOnly);
   void ShowItemHint(const std::wstring& Hint);
   void HideItemHint();
   // IME: composition window at the caret; a result string is inserted.

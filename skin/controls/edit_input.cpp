@@ -143,14 +143,18 @@ void TVelSkinPngEdit::WMGetDlgCode(TWMGetDlgCode& Message) { Message.Result = Ed
 
 // ---- Mouse ----------------------------------------------------------------------------
 
-int TVelSkinPngEdit::ItemAt(int X, int Y, bool ButtonsOnly) const {
-  for (int i = 0; i < FItems->Count(); ++i) {
-    TVelEditItem* item = FItems->Items(i);
-    if (!item->Visible() || !item->Enabled() || (ButtonsOnly && item->Kind() != ikButton)) continue;
-    const TRect& r = item->Rect();
-    if (X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom) return i;
+// Rectangles of the last layout; visibility and enabling as they are now.
+int TVelSkinPngEdit::ItemAt(int X, int Y, bool ButtonsOnly) {
+  EnsureItemLayout();
+  const int count = std::min(FItems->Count(), static_cast<int>(FItemGeometry.size()));
+  for (int i = 0; i < count; ++i) {
+    TEditItemGeometry& g = FItemGeometry[static_cast<size_t>(i)];
+    const TVelEditItem* item = FItems->Items(i);
+    g.Visible = item->Visible();
+    g.Enabled = item->Enabled();
+    g.Kind = item->Kind();
   }
-  return -1;
+  return EditItemAt(FItemGeometry, TPoint{X, Y}, ButtonsOnly);
 }
 
 void TVelSkinPngEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
@@ -163,7 +167,7 @@ void TVelSkinPngEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     } else {
       FModel.SetCursorPos(PosAtX(X), false);
       if (TVelEditItem* check = CheckItem(); check && check->Visible()) {
-        const TRect& r = check->Rect();
+        const TRect r = check->Rect();
         if (X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom) SetChecked(!FChecked);
       }
       const int hit = ItemAt(X, Y, true);
@@ -192,6 +196,8 @@ void TVelSkinPngEdit::MouseMove(TShiftState Shift, int X, int Y) {
 void TVelSkinPngEdit::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) {
   FShiftState = Shift;
   FMouseButtons &= static_cast<TShiftState>(~ButtonBit(Button));
+  // A pressed button item shows its hot face again.
+  if (Button == mbLeft && FItems->HotIndex() >= 0) Invalidate();
   TVelSkinCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
@@ -213,7 +219,11 @@ void TVelSkinPngEdit::ItemHover(int X, int Y) {
     TVelEditItem* item = FItems->Items(hit);
     FItems->SetHotIndex(hit);
     SetCursor(item->Curosor());
-    if (!item->Hint().empty()) ShowItemHint(item->Hint());
+    // Straight from one item to the next: the first one's hint goes.
+    if (!item->Hint().empty())
+      ShowItemHint(item->Hint());
+    else
+      HideItemHint();
   } else {
     SetCursor(FCursorVisible ? crIBeam : crDefault);
     FItems->SetHotIndex(-1);

@@ -1,86 +1,106 @@
 #include "skin/controls/edit_items.h"
 
-// ---- TVelLocateObj ------------------------------------------------------------
+#include "gfx/win/gdi_backend.h"
+#include "skin/controls/edit.h"
+#include "skin/resources/skin_res_manager.h"
+#include "toolkit/core/scope.h"
 
-void TVelLocateObj::Changed() {
-  if (auto* item = dynamic_cast<TVelEditItem*>(FOwner)) item->PositionChanged();
+namespace {
+
+template <class T> bool Store(T& Field, const T& Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
 }
 
-void TVelLocateObj::SetX(int32_t Value) {
-  if (FX == Value) return;
-  FX = Value;
-  Changed();
+// An item made by an item class, or a plain item when the class made none
+// or made something that is not an edit item.
+TVelEditItem* EditItemOrPlain(TCollectionItem* Made, TCollection* Collection) {
+  if (auto* item = dynamic_cast<TVelEditItem*>(Made)) return item;
+  delete Made;
+  return new TVelEditItem(Collection);
 }
 
-void TVelLocateObj::SetY(int32_t Value) {
-  if (FY == Value) return;
-  FY = Value;
-  Changed();
-}
-
-void TVelLocateObj::SetAlign(TVelAlign Value) {
-  if (FAlign == Value) return;
-  FAlign = Value;
-  Changed();
-}
-
-void TVelLocateObj::Assign(TPersistent* Source) {
-  auto* source = dynamic_cast<TVelLocateObj*>(Source);
-  if (!source) {
-    TPersistent::Assign(Source);
-    return;
-  }
-  FX = source->FX;
-  FY = source->FY;
-  FAlign = source->FAlign;
-  Changed();
-}
+}  // namespace
 
 // ---- TVelEditItem ---------------------------------------------------------------
 
 TVelEditItem::TVelEditItem(TCollection* Collection)
-    : TCollectionItem(Collection), FFont(std::make_unique<TFont>()), FPos(std::make_unique<TVelLocateObj>(this)) {}
+    : TCollectionItem(Collection), FPos(std::make_unique<TVelLocateObj>()), FFont(std::make_unique<TFont>()) {
+  FPos->OnChange = [this](TObject*) { Change(); };
+}
 
 TVelEditItem::~TVelEditItem() = default;
+
+TVelEditItems* TVelEditItem::Owner() const { return dynamic_cast<TVelEditItems*>(Collection()); }
+
+TVelSkinPngEdit* TVelEditItem::Edit() const {
+  TVelEditItems* owner = Owner();
+  return owner ? owner->Edit() : nullptr;
+}
 
 void TVelEditItem::Change() {
   Changed(false);
   if (OnChanged) OnChanged(this);
 }
 
-template <class T> static bool Store(T& Field, const T& Value) {
-  if (Field == Value) return false;
-  Field = Value;
-  return true;
+void TVelEditItem::Relayout() const {
+  if (TVelSkinPngEdit* edit = Edit()) edit->ItemsChanged();
 }
 
 void TVelEditItem::SetImage(const std::wstring& Value) {
   if (Store(FImage, Value)) Change();
 }
+
 void TVelEditItem::SetImageHot(const std::wstring& Value) {
   if (Store(FImageHot, Value)) Change();
 }
+
 void TVelEditItem::SetImagePress(const std::wstring& Value) {
   if (Store(FImagePress, Value)) Change();
 }
+
 void TVelEditItem::SetVisible(bool Value) {
   if (Store(FVisible, Value)) Change();
 }
+
 void TVelEditItem::SetKind(TItemKind Value) {
   if (Store(FKind, Value)) Change();
 }
+
 void TVelEditItem::SetText(const std::wstring& Value) {
-  if (Store(FText, Value)) Change();
+  if (Store(FText, Value) && FKind == ikText) Change();
 }
-void TVelEditItem::SetMakeSpace(bool Value) {
-  if (Store(FMakeSpace, Value)) Change();
-}
-void TVelEditItem::SetEnabled(bool Value) {
-  if (Store(FEnabled, Value)) Change();
-}
+
 void TVelEditItem::SetFont(const TFont& Value) {
   FFont->Assign(const_cast<TFont*>(&Value));
-  Change();
+  if (FKind == ikText) Relayout();
+}
+
+void TVelEditItem::SetMakeSpace(bool Value) {
+  if (Store(FMakeSpace, Value)) Relayout();
+}
+
+TRect TVelEditItem::Rect() const {
+  TVelSkinPngEdit* edit = Edit();
+  const int32_t x = ScaleByDPI(edit, FPos->X());
+  const int32_t y = ScaleByDPI(edit, FPos->Y());
+  const int32_t width = edit ? edit->Width() : 0;
+  if (FKind == ikText) {
+    SIZE size{0, 0};
+    if (edit) {
+      size = edit->ItemTextExtent(*FFont, FText);
+    } else {
+      TBitmap32 scratch;
+      scratch.SetSize(1, 1);
+      ::SetFont(scratch, *FFont);
+      size = TextExtentW(scratch, FText);
+    }
+    return EditItemRect(FPos->Align(), x, y, width, true, size.cx, size.cy);
+  }
+  TVelSkinImage* image = SkinImageOrNone(FImage, true);
+  return EditItemRect(FPos->Align(), x, y, width, image != nullptr, image ? image->Width() : 0,
+                      image ? image->Height() : 0);
 }
 
 void TVelEditItem::Click() {
@@ -93,31 +113,49 @@ void TVelEditItem::Assign(TPersistent* Source) {
     TCollectionItem::Assign(Source);
     return;
   }
-  FImage = source->FImage;
-  FImageHot = source->FImageHot;
-  FImagePress = source->FImagePress;
-  FVisible = source->FVisible;
-  FKind = source->FKind;
-  FText = source->FText;
-  FFont->Assign(source->FFont.get());
-  FPos->Assign(source->FPos.get());
-  FCursor = source->FCursor;
-  FMakeSpace = source->FMakeSpace;
-  FTag = source->FTag;
-  FEnabled = source->FEnabled;
-  FHint = source->FHint;
-  Change();
+  SetCurosor(source->Curosor());
+  SetFont(source->Font());
+  SetKind(source->Kind());
+  SetImage(source->Image());
+  SetImageHot(source->ImageHot());
+  SetImagePress(source->ImagePress());
+  SetText(source->Text());
+  SetPos(source->Pos());
+  SetVisible(source->Visible());
+  SetMakeSpace(source->MakeSpace());
+  SetTag(source->Tag());
 }
 
 // ---- TVelEditItems --------------------------------------------------------------
 
-TVelEditItems::TVelEditItems(TControl* AOwner) : TCollection(CollectionItemClassOf<TVelEditItem>()), FOwner(AOwner) {}
+TVelEditItems::TVelEditItems(TVelSkinPngEdit* AEdit)
+    : TCollection(AEdit ? TCollectionItemClass([AEdit](TCollection* Collection) -> TCollectionItem* {
+        return EditItemOrPlain(AEdit->GetItemClass()(Collection), Collection);
+      })
+                        : CollectionItemClassOf<TVelEditItem>()),
+      FEdit(AEdit) {}
 
-void TVelEditItems::Update(TCollectionItem*) {
-  if (FOwner) FOwner->Invalidate();
+TPersistent* TVelEditItems::Owner() const { return FEdit; }
+
+TVelEditItem* TVelEditItems::AddItem(TVelEditItem* Item, int Index) {
+  if (!Item) Item = FEdit ? FEdit->CreateNewItem() : new TVelEditItem(nullptr);
+  {
+    TUpdateScope update(*this);
+    if (Item->Collection() != this) Item->SetCollection(this);
+    if (Index >= 0 && Index < Count()) Item->SetIndex(Index);
+  }
+  return Item;
+}
+
+void TVelEditItems::Update(TCollectionItem* Item) {
+  // A reorder moves every index: no item stays hot.
+  if (!Item) FHotIndex = -1;
+  if (UpdateCount() == 0 && Count() > 0 && FEdit) FEdit->ItemsChanged();
 }
 
 void TVelEditItems::Notify(TCollectionItem*, TCollectionNotification Action) {
+  if (Action == cnAdded) return;
   // Removing an item moves the others: no item stays hot.
-  if (Action != cnAdded) FHotIndex = -1;
+  FHotIndex = -1;
+  if (FEdit) FEdit->ItemsChanged();
 }

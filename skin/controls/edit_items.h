@@ -1,49 +1,29 @@
-// Buttons, images and texts placed inside a skinned edit: the items as the
-// edit reads them (images, kind, text, font, position, room they take, hint,
-// click) and the collection that holds them with its hot item.
+// Buttons, images and texts placed inside a skinned edit: the item with its
+// images, kind, text, font, position, the room it takes, cursor, hint and
+// click, and the collection that holds an edit's items with its hot item.
+// The rules without a window (rectangles, faces, room, hit test) are in
+// edit_items_look.h.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "skin/controls/edit_items_look.h"
 #include "toolkit/core/components.h"
 #include "toolkit/win/controls.h"
 
-enum TItemKind { ikButton, ikImage, ikText };
-enum TVelAlign { agLeft, agRight };
-
+class TVelSkinPngEdit;
 class TVelEditItems;
-
-// Where an item sits: X from the left (agLeft) or from the right edge
-// (agRight), Y from the top. A change repaints the owner.
-class TVelLocateObj : public TPersistent {
-public:
-  explicit TVelLocateObj(TCollectionItem* AOwner) : FOwner(AOwner) {}
-  int32_t X() const { return FX; }
-  void SetX(int32_t Value);
-  int32_t Y() const { return FY; }
-  void SetY(int32_t Value);
-  TVelAlign Align() const { return FAlign; }
-  void SetAlign(TVelAlign Value);
-  void Assign(TPersistent* Source) override;
-
-protected:
-  std::string ClassName() const override { return "TVelLocateObj"; }
-
-private:
-  void Changed();
-  TCollectionItem* FOwner;
-  int32_t FX = 0;
-  int32_t FY = 0;
-  TVelAlign FAlign = agLeft;
-};
 
 class TVelEditItem : public TCollectionItem {
 public:
   explicit TVelEditItem(TCollection* Collection);
   ~TVelEditItem() override;
 
+  // Image, ImageHot, ImagePress, Kind and Visible store a different value and
+  // signal a change (the collection's item-changed notification, then
+  // OnChanged); Text does so only for a text item.
   const std::wstring& Image() const { return FImage; }
   void SetImage(const std::wstring& Value);
   const std::wstring& ImageHot() const { return FImageHot; }
@@ -56,64 +36,92 @@ public:
   void SetKind(TItemKind Value);
   const std::wstring& Text() const { return FText; }
   void SetText(const std::wstring& Value);
-  TFont& Font() { return *FFont; }
-  void SetFont(const TFont& Value);
+  // A change of the owned position signals a change of the item.
   TVelLocateObj& Pos() { return *FPos; }
-  TCursor Curosor() const { return FCursor; }
-  void SetCurosor(TCursor Value) { FCursor = Value; }
+  const TVelLocateObj& Pos() const { return *FPos; }
+  void SetPos(const TVelLocateObj& Value) { FPos->Assign(const_cast<TVelLocateObj*>(&Value)); }
+  // Copied into the owned font without a change signal; the edit lays its
+  // items out again.
+  TFont& Font() { return *FFont; }
+  const TFont& Font() const { return *FFont; }
+  void SetFont(const TFont& Value);
+  // The rest only store (MakeSpace also has the edit lay its items out again).
+  TCursor Curosor() const { return FCurosor; }
+  void SetCurosor(TCursor Value) { FCurosor = Value; }
   bool MakeSpace() const { return FMakeSpace; }
   void SetMakeSpace(bool Value);
   int32_t Tag() const { return FTag; }
   void SetTag(int32_t Value) { FTag = Value; }
   bool Enabled() const { return FEnabled; }
-  void SetEnabled(bool Value);
+  void SetEnabled(bool Value) { FEnabled = Value; }
   const std::wstring& Hint() const { return FHint; }
   void SetHint(const std::wstring& Value) { FHint = Value; }
-  // Where the item was drawn last, in the edit's client coordinates.
-  const TRect& Rect() const { return FRect; }
-  void SetRect(const TRect& Value) { FRect = Value; }
 
-  TNotifyEvent OnClick;
+  // Where the item sits in the edit's client coordinates now, from its
+  // position, the edit's width and its image (button and image items) or its
+  // text (text items). A missing image gives an empty rectangle.
+  TRect Rect() const;
+  TVelEditItems* Owner() const;
+  TVelSkinPngEdit* Edit() const;
+
   TNotifyEvent OnChanged;
+  TNotifyEvent OnClick;
 
   // Fires OnClick with the item as sender.
   void Click();
+  // From another item: Curosor, Font, Kind, Image, ImageHot, ImagePress,
+  // Text, Pos, Visible, MakeSpace, Tag, in that order (not Enabled, Hint or
+  // the events). Anything else raises EConvertError.
   void Assign(TPersistent* Source) override;
-  // Called by the location object when the position changed.
-  void PositionChanged() { Changed(false); }
+
+protected:
+  std::string ClassName() const override { return "TVelEditItem"; }
+  // The collection's item-changed notification, then OnChanged.
+  void Change();
 
 private:
-  void Change();
-  std::wstring FImage, FImageHot, FImagePress;
+  void Relayout() const;
+  std::wstring FImage;
   bool FVisible = true;
   TItemKind FKind = ikButton;
   std::wstring FText;
-  std::unique_ptr<TFont> FFont;
   std::unique_ptr<TVelLocateObj> FPos;
-  TCursor FCursor = crDefault;
+  std::unique_ptr<TFont> FFont;
+  std::wstring FImageHot;
+  TCursor FCurosor = crDefault;
   bool FMakeSpace = true;
+  std::wstring FImagePress;
   int32_t FTag = 0;
   bool FEnabled = true;
   std::wstring FHint;
-  TRect FRect{};
 };
 
-// The items of an edit; a change to any of them repaints the edit.
+// The items of an edit. A change of an item (outside an update bracket) and
+// a removal have the edit lay its items out again and repaint.
 class TVelEditItems : public TCollection {
 public:
-  explicit TVelEditItems(TControl* AOwner);
-  TVelEditItem* Add() { return static_cast<TVelEditItem*>(TCollection::Add()); }
-  TVelEditItem* Items(int Index) const { return Get<TVelEditItem>(Index); }
+  // Items are of the class the edit names; without an edit, TVelEditItem.
+  explicit TVelEditItems(TVelSkinPngEdit* AEdit);
+
+  TVelSkinPngEdit* Edit() const { return FEdit; }
   // The item under the mouse, -1 for none.
   int32_t HotIndex() const { return FHotIndex; }
   void SetHotIndex(int32_t Value) { FHotIndex = Value; }
-  TPersistent* Owner() const override { return FOwner; }
+  TVelEditItem* Items(int Index) const { return Get<TVelEditItem>(Index); }
+
+  // Appends a new item of the item class.
+  TVelEditItem* Add() { return static_cast<TVelEditItem*>(TCollection::Add()); }
+  // Puts Item (or, when null, a new item from the edit) at Index, the last
+  // place when Index is negative or past the end, and answers it.
+  TVelEditItem* AddItem(TVelEditItem* Item, int Index);
+  TVelEditItem* Insert(int Index) { return AddItem(nullptr, Index); }
+  TPersistent* Owner() const override;
 
 protected:
   void Update(TCollectionItem* Item) override;
   void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
 private:
-  TControl* FOwner;
+  TVelSkinPngEdit* FEdit;
   int32_t FHotIndex = -1;
 };

@@ -15,6 +15,7 @@
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
+#include "skin/gallery/gallery_edit_items.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
@@ -332,6 +333,7 @@ private:
     FOpenCombo = Add<TVelSkinComboBox>(this, 610, 590 + 90, 140, 26);
     for (int i = 1; i <= 12; ++i) FOpenCombo->Items().Add(L"Choice " + std::to_wstring(i));
     FOpenCombo->SetItemIndex(3);
+    AddEditItemsDemo(this, this, 10, 830);
   }
 };
 
@@ -404,6 +406,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     }
     PumpFor(2000);  // past the start-up fade
     gallery->OpenPopup();
+    ShowEditItemsTip();
     PumpFor(200);
     RedrawWindow(gallery->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     const bool saved = SaveWindowShot(gallery->Handle(), path);
