@@ -90,7 +90,8 @@ public:
   // Parses Bytes (UTF-8, an optional byte order mark); on failure raises
   // EXmlError naming Source and leaves the document as it was.
   void LoadFromBytes(std::string_view Bytes, const std::wstring& Source = L"the document");
-  // The document as UTF-8 with an XML declaration, two-space indented.
+  // The document as UTF-8 with an XML declaration, two-space indented;
+  // EXmlError for an empty document or one nested deeper than XmlMaxDepth.
   std::string SaveToBytes() const;
   // Reads a whole file (at most XmlMaxFileBytes); failures as LoadFromBytes.
   void LoadFromFile(const std::wstring& FileName);
