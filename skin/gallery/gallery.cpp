@@ -16,6 +16,7 @@
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
 #include "skin/gallery/gallery_edit_items.h"
+#include "skin/gallery/gallery_skin_res.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
@@ -49,6 +50,7 @@ public:
     AddButtons();
     AddGroups();
     AddInputControls();
+    AddSkinFileReload(this, this, 10, 840);
   }
 
   // The looks that come from the mouse are put on once the windows exist.
