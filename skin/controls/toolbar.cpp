@@ -1,5 +1,7 @@
 #include "skin/controls/toolbar.h"
 
+#include <algorithm>
+
 #include "gfx/win/gdi_backend.h"
 #include "skin/resources/skin_draw_win.h"
 #include "skin/resources/skin_res_manager.h"
@@ -497,8 +499,9 @@ void TVelSkinCustomToolbar::DrawControl(TBitmap32* Bitmap) {
   FRezieButtonImage = false;
   DrawScrollButtons(*Bitmap, m, layout);
   if (OnCustomDraw) OnCustomDraw(this, Bitmap);
-  FBodyBuffer->Assign(Bitmap);
-  FBodyBuffer->SetDrawMode(dmOpaque);
+  // The copy keeps its storage from paint to paint: only the pixels move.
+  FBodyBuffer->SetSize(Bitmap->Width(), Bitmap->Height());
+  std::copy_n(Bitmap->Bits(), static_cast<size_t>(Bitmap->Width()) * Bitmap->Height(), FBodyBuffer->Bits());
 }
 
 void TVelSkinCustomToolbar::DrawCaption(TCustomBitmap32& Bitmap, int32_t Index, const TToolbarItemPlace& Place) {

@@ -535,14 +535,16 @@ TEST(ToolbarDraw, FacesSpacersMenusImagesCaptionsAndItemEvents) {
   EXPECT_EQ(bitmap.Pixel(l.Items[0].Rect.Left, l.Items[0].Rect.Top), FrameColor(bfHot));
   EXPECT_EQ(bitmap.Pixel(l.Items[3].Rect.Right - 1, l.Items[3].Rect.Bottom - 1), FrameColor(bfNormal));
   EXPECT_EQ(bitmap.Pixel(l.Items[0].Rect.Right, 20), 0xFF808080);
-  // The image, blended by the raster library's rule.
+  // The image, blended by the raster library's rule (the picture's own alpha
+  // is left out).
   const TPoint at = l.Items[0].ImagePos;
-  EXPECT_EQ(bitmap.Pixel(at.X, at.Y), 0xFFFF0000);
-  EXPECT_EQ(bitmap.Pixel(at.X + 1, at.Y), FrameColor(bfHot));
-  EXPECT_EQ(bitmap.Pixel(at.X, at.Y + 1), BlendPixel(0x80000000, FrameColor(bfHot)));
-  EXPECT_EQ(bitmap.Pixel(at.X + 1, at.Y + 1), 0xFF00FF00);
+  const TColor32 hot = FrameColor(bfHot);
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(bitmap.Pixel(at.X + i % 2, at.Y + i / 2) & 0xFFFFFF, BlendPixel(normal[i], hot) & 0xFFFFFF) << i;
+  EXPECT_EQ(bitmap.Pixel(at.X + 1, at.Y), hot);  // transparent: untouched
   // A disabled item takes the disabled pixels.
-  EXPECT_EQ(bitmap.Pixel(l.Items[2].ImagePos.X, l.Items[2].ImagePos.Y), 0xFF777777);
+  EXPECT_EQ(bitmap.Pixel(l.Items[2].ImagePos.X, l.Items[2].ImagePos.Y) & 0xFFFFFF,
+            BlendPixel(grey[0], FrameColor(bfNormal)) & 0xFFFFFF);
   // The spacer's line, opaque.
   EXPECT_EQ(bitmap.Pixel(l.Items[1].LineFrom.X, l.Items[1].LineFrom.Y), 0xFF123456);
   EXPECT_EQ(bitmap.Pixel(l.Items[1].LineTo.X, l.Items[1].LineTo.Y), 0xFF123456);
@@ -583,7 +585,7 @@ TEST(ToolbarDraw, ImagesOutsideTheBitmapOrShortOfPixelsAreClippedOrSkipped) {
   bitmap.Clear(0xFF000000);
   const std::vector<uint32_t> pixels(9, 0xFFFFFFFF);
   BlendImage(bitmap, pixels, 3, 3, 2, 2);
-  EXPECT_EQ(bitmap.Pixel(3, 3), 0xFFFFFFFF);
+  EXPECT_EQ(bitmap.Pixel(3, 3), BlendPixel(0xFFFFFFFF, 0xFF000000));
   EXPECT_EQ(bitmap.Pixel(1, 1), 0xFF000000);
   BlendImage(bitmap, pixels, 3, 3, -10, 30);
   BlendImage(bitmap, pixels, 4, 4, 0, 0);  // fewer pixels than the size names
