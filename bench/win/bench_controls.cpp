@@ -3,17 +3,20 @@
 // repaint after one hover change on the start button, and the start-up to
 // the first fully painted window beside the same layout built from the
 // toolkit's plain controls (the window as it was before the skinned
-// controls). Prints figures; run it under Wine:
+// controls), and a toolbar of twelve items: its repaint and the repaint after
+// the hot item changes. Prints figures; run it under Wine:
 // scripts/build.sh win && scripts/wine-session.sh wine build/win/bin/bench_controls.exe
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "bench/win/bench_support.h"
 #include "game/mainwin.h"
 #include "gdiplus/gdiplus_objects.h"
 #include "gfx/blend.h"
+#include "skin/controls/toolbar.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 
@@ -86,6 +89,46 @@ Tmainwin* NewGameWindow() {
   return win;
 }
 
+// A toolbar of twelve items with images and captions on a skinned form of
+// its own, as in the game: one full repaint, and the repaint after the mouse
+// moves to the next item.
+void BenchToolbar() {
+  auto* form = new TForm(nullptr);
+  form->SetBounds(100, 100, 820, 120);
+  auto* skin = new TVelSkinForm(form);
+  skin->SetFlatFrame(true);
+  form->AfterConstruction();
+  auto* images = new TImageList(form, 24, 24);
+  std::vector<uint32_t> pixels(24 * 24, 0xFF3080C0u);
+  for (int i = 0; i < 4; ++i) images->Add(pixels.data(), 24);
+  auto* toolbar = new TVelSkinToolbar(form);
+  toolbar->SetParent(form);
+  toolbar->SetImages(images);
+  for (int i = 0; i < 12; ++i) {
+    TVelSkinToolbarItem* item = toolbar->Items().Add();
+    item->Text().SetText(L"Item " + std::to_wstring(i + 1));
+    item->SetImageIndex(i % 4);
+  }
+  form->Show();
+  Pump(100);
+  const HWND window = toolbar->Handle();
+  const TTimings repaint = MeasureEach(200, [&] {
+    toolbar->Invalidate();
+    UpdateWindow(window);
+  });
+  int next = 0;
+  const TTimings hover = MeasureEach(200, [&] {
+    next = (next + 1) % 12;
+    const TRect r = toolbar->Items()[next]->Rect();
+    toolbar->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(r.Left + 5, r.Top + 5));
+    UpdateWindow(window);
+  });
+  std::printf("toolbar of 12 items (%d x %d): repaint %.3f ms (best %.3f), hover change %.3f ms (best %.3f)\n",
+              toolbar->Width(), toolbar->Height(), repaint.Median, repaint.Best, hover.Median, hover.Best);
+  delete form;
+  Application->ProcessMessages();
+}
+
 }  // namespace
 
 int main() {
@@ -93,6 +136,8 @@ int main() {
   StartGdiPlus();
   SkinResManager();
   Application->Initialize();
+
+  BenchToolbar();
 
   Tmainwin* win = NewGameWindow();
   win->Show();

@@ -17,6 +17,7 @@
 #include "skin/frame/skin_form.h"
 #include "skin/gallery/gallery_edit_items.h"
 #include "skin/gallery/gallery_skin_res.h"
+#include "skin/gallery/gallery_toolbar.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
@@ -51,6 +52,7 @@ public:
     AddGroups();
     AddInputControls();
     AddSkinFileReload(this, this, 10, 840);
+    AddToolbarGallery(this, 10, 822);
   }
 
   // The looks that come from the mouse are put on once the windows exist.
