@@ -276,6 +276,8 @@ protected:
   void CMMouseEnter(TCMMouse& Message) override;
   void CMMouseLeave(TCMMouse& Message) override;
   void CMHintShow(TCMHintShow& Message) override;
+  // The items' hints count as the toolbar's own.
+  bool HasHint() const override;
   std::string ClassName() const override { return "TVelSkinCustomToolbar"; }
 
   template <class T> void Store(T& Field, const T& Value) {

@@ -254,6 +254,13 @@ void TVelSkinCustomToolbar::CMHintShow(TCMHintShow& Message) {
   Message.HintInfo->CursorRect = item->FRect;
 }
 
+bool TVelSkinCustomToolbar::HasHint() const {
+  if (TVelSkinCustomPanel::HasHint()) return true;
+  for (int i = 0; i < FItems->Count(); ++i)
+    if (!FItems->Items(i)->FHint.empty()) return true;
+  return false;
+}
+
 // ---- Actions ------------------------------------------------------------------------------
 
 void TVelSkinCustomToolbar::InitiateAction() {

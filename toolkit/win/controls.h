@@ -177,6 +177,9 @@ public:
   // while ParentShowHint is set (the default); setting ShowHint clears it.
   const std::wstring& Hint() const { return FHint; }
   void SetHint(const std::wstring& Value) { FHint = Value; }
+  // Whether the control has a hint to show: its own text, or (for a control
+  // whose parts carry hints of their own) one of its parts'.
+  virtual bool HasHint() const { return !FHint.empty(); }
   bool ShowHint() const;
   void SetShowHint(bool Value);
   bool ParentShowHint() const { return FParentShowHint; }

@@ -164,7 +164,7 @@ void THintController::SetHintControl(TControl* Control) {
 }
 
 bool THintController::CanHint(TControl* Control) const {
-  return Control && FShowHint && Control->ShowHint() && !Control->Hint().empty() && Control->Showing();
+  return Control && FShowHint && Control->ShowHint() && Control->HasHint() && Control->Showing();
 }
 
 void THintController::MessageSeen(const MSG& Msg) {
