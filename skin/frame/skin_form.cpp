@@ -235,6 +235,10 @@ void TVelSkinForm::WndProc(TMessage& Message) {
     case CM_DIALOGCHAR: { TWMKey m(Message); return CMDialogKey(m); }
     case CM_VISIBLECHANGED: { TCMVisibleChanged m(Message); return CMVisibleChanged(m); }
     case CM_SHOWINGCHANGED: { TWMBase m(Message); return CMShowingChanged(m); }
+    case WM_DESTROY:
+      // The border windows never outlive the form's window.
+      if (FImageBorder) FImageBorder->FreeLayerWindow();
+      return PassOn(Message);
     default: return PassOn(Message);
   }
 }
