@@ -1,7 +1,6 @@
 #include "skin/frame/layer_border.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "gfx/win/gdi_backend.h"
 #include "skin/frame/nc_controls.h"
@@ -11,8 +10,8 @@
 
 namespace {
 
-constexpr UINT SC_DRAGMOVE_FROM_BORDER = 0xF011;  // SC_MOVE started by a mouse press
-constexpr WPARAM SC_DRAGMOVE_CAPTION = 0xF012;    // SC_MOVE | HTCAPTION, as the title label sends it
+constexpr UINT MoveByPress = 0xF011;      // SC_MOVE driven by the mouse button held down
+constexpr WPARAM MoveByCaption = 0xF012;  // SC_MOVE | HTCAPTION, as the title label sends it
 
 TvelFormLayerBorderType SideOf(TSideKind Side) {
   switch (Side) {
@@ -206,7 +205,7 @@ void TvelFormLayerWindow::WMNCLButtonDown(TWMNCMouse& Message) {
   }
   if (!FDrag || !FForm || !FForm->HandleAllocated()) return;
   ReleaseCapture();
-  SendMessageW(FForm->Handle(), WM_SYSCOMMAND, SC_DRAGMOVE_FROM_BORDER, MAKELPARAM(Message.Pos.X, Message.Pos.Y));
+  SendMessageW(FForm->Handle(), WM_SYSCOMMAND, MoveByPress, MAKELPARAM(Message.Pos.X, Message.Pos.Y));
 }
 
 void TvelFormLayerWindow::WMNCLButtonUp(TWMNCMouse&) {
@@ -218,7 +217,7 @@ void TvelFormLayerWindow::WMNCLButtonUp(TWMNCMouse&) {
 
 void TvelFormLayerWindow::WMSysCommand(TWMSysCommand& Message) {
   // Only the drag a title-bar control starts goes on, to the skinned form.
-  if (Message.Raw.WParam == SC_DRAGMOVE_CAPTION && FForm && FForm->HandleAllocated())
+  if (Message.Raw.WParam == MoveByCaption && FForm && FForm->HandleAllocated())
     SendMessageW(FForm->Handle(), WM_SYSCOMMAND, Message.Raw.WParam, Message.Raw.LParam);
   Message.Result = 0;
 }

@@ -190,5 +190,4 @@ private:
   std::array<std::unique_ptr<TvelFormLayerWindow>, 4> FBorders;
   TLayerBorderLayout FLayout;
   bool FVisible = false;
-  bool FActive = true;
 };

@@ -139,7 +139,11 @@ void TVelSkinForm::SetSkinRes(TVelSkinRes* Value) {
 }
 
 void TVelSkinForm::SetImageBorder(TVelFormLayerBorder* Value) {
-  if (FImageBorder) FImageBorder->RemoveFreeNotification(this);
+  if (FImageBorder) {
+    // A border the form no longer drives leaves the screen.
+    if (FImageBorder != Value) FImageBorder->FreeLayerWindow();
+    FImageBorder->RemoveFreeNotification(this);
+  }
   FImageBorder = Value;
   if (!FImageBorder) return;
   FImageBorder->FreeNotification(this);

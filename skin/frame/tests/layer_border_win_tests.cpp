@@ -433,6 +433,15 @@ TEST_F(LayerBorderWin, NoWindowIsLeftWhenTheFormGoes) {
     EXPECT_EQ(LayerWindowCount(), before + 4);
   }
   EXPECT_EQ(LayerWindowCount(), before);
+  // Nor when the skin form stops using its border.
+  {
+    TBorderedForm form;
+    ShowAndSettle(form);
+    form.Skin->SetImageBorder(nullptr);
+    EXPECT_EQ(LayerWindowCount(), before);
+    form.SetBounds(200, 200, 300, 200);
+    EXPECT_EQ(LayerWindowCount(), before);
+  }
   // A border that the form does not own loses its windows with the form's
   // window, and does nothing afterwards.
   std::unique_ptr<TVelFormLayerBorder> kept;
