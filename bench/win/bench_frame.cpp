@@ -1,6 +1,6 @@
 // The skinned frame's paint costs beside one BitBlt of the same area, and the
 // time from creating a window to its first painted frame with and without
-// the skin. Prints figures; run it under Wine:
+// the skin, and the layered border's move and rebuild. Prints figures; run it under Wine:
 // scripts/build.sh win && scripts/wine-session.sh wine build/win/bin/bench_frame.exe
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +9,7 @@
 
 #include "bench/win/bench_support.h"
 #include "gfx/blend.h"
+#include "skin/frame/layer_border.h"
 #include "skin/frame/skin_form.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
@@ -29,6 +30,33 @@ public:
   }
   TVelSkinForm* Skin = nullptr;
 };
+
+// The layered border around a 400 x 300 form: one move of its four windows
+// along with the form, and one rebuild of the strips and windows for a new size.
+void LayerBorderCosts() {
+  TBenchForm form(true);
+  auto* border = new TVelFormLayerBorder(&form);
+  form.Skin->SetImageBorder(border);
+  form.SetBounds(200, 150, 400, 300);
+  form.Show();
+  Pump(300);
+  int i = 0;
+  const TTimings move = MeasureEach(200, [&] {
+    ++i;
+    border->MoveWithForm(200 + (i & 1), 150);
+  });
+  const TTimings rebuild = MeasureEach(100, [&] {
+    ++i;
+    border->SetBounds(200, 150, 300 + (i & 1), 400 + (i & 1));
+  });
+  // The part of a rebuild that is the four windows' updates alone.
+  const TTimings redraw = MeasureEach(100, [&] { border->CheckFormAlpha(true); });
+  std::printf("layered border, one MoveWithForm:         median %7.3f ms, best %7.3f ms\n", move.Median, move.Best);
+  std::printf("layered border, one rebuild for a size:   median %7.3f ms, best %7.3f ms\n", rebuild.Median,
+              rebuild.Best);
+  std::printf("  of which the four windows' updates:     median %7.3f ms, best %7.3f ms\n", redraw.Median,
+              redraw.Best);
+}
 
 // Creates and shows a form, and returns the ms until its first client paint has been done.
 double StartUp(bool Skinned) {
@@ -99,5 +127,6 @@ int main() {
   std::sort(skinned.begin(), skinned.end());
   std::printf("start-up to the first paint: plain form %7.2f ms, skinned form %7.2f ms (medians of 7)\n",
               plain[3], skinned[3]);
+  LayerBorderCosts();
   return 0;
 }

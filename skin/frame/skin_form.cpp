@@ -139,7 +139,11 @@ void TVelSkinForm::SetSkinRes(TVelSkinRes* Value) {
 }
 
 void TVelSkinForm::SetImageBorder(TVelFormLayerBorder* Value) {
-  if (FImageBorder) FImageBorder->RemoveFreeNotification(this);
+  if (FImageBorder) {
+    // A border the form no longer drives leaves the screen.
+    if (FImageBorder != Value) FImageBorder->FreeLayerWindow();
+    FImageBorder->RemoveFreeNotification(this);
+  }
   FImageBorder = Value;
   if (!FImageBorder) return;
   FImageBorder->FreeNotification(this);
@@ -235,6 +239,10 @@ void TVelSkinForm::WndProc(TMessage& Message) {
     case CM_DIALOGCHAR: { TWMKey m(Message); return CMDialogKey(m); }
     case CM_VISIBLECHANGED: { TCMVisibleChanged m(Message); return CMVisibleChanged(m); }
     case CM_SHOWINGCHANGED: { TWMBase m(Message); return CMShowingChanged(m); }
+    case WM_DESTROY:
+      // The border windows never outlive the form's window.
+      if (FImageBorder) FImageBorder->FreeLayerWindow();
+      return PassOn(Message);
     default: return PassOn(Message);
   }
 }

@@ -159,8 +159,8 @@ void TVelSkinForm::BuildPictureBackground() {
   if (Designing() || !FDestForm || FCustomPicture.empty()) return;
   int32_t ox = 0, oy = 0;
   if (FImageBorder && FImageBorder->StretchKind() == skTile) {
-    ox = FFramWidth - FImageBorder->Size().Left;
-    oy = ScaledTitleHeight() - FImageBorder->Size().Top;
+    ox = FFramWidth - FImageBorder->Size().Left();
+    oy = ScaledTitleHeight() - FImageBorder->Size().Top();
   }
   TColor bgColor = static_cast<TColor>(FPictureBgColor);
   if (::BuildPictureBackground(FCustomPicture, FFillStyle, FDestForm->Width(), FDestForm->Height(), ox, oy,
@@ -189,7 +189,8 @@ TFrameEdgeStyle TVelSkinForm::EdgeStyle() const {
 void TVelSkinForm::PaintNCControls(TBitmap32& Strip) {
   for (int i = 0; i < FNCCtrlList.Count(); ++i) {
     auto* control = FNCCtrlList.Get<TVelSkinNCCtrlBase>(i);
-    if (control->Visible()) control->Paint(&Strip);
+    // A control moved onto an opaque layered border paints there, not here.
+    if (control->Visible() && control->Form() == FDestForm) control->Paint(&Strip);
   }
 }
 

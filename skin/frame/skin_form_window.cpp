@@ -51,7 +51,14 @@ void TVelSkinForm::WMWindowPosChanged(TWMWindowPos& Message) {
     if (FImageBorder) FImageBorder->Hide();
   } else {
     FFramWidth = FOldFramWidth;
-    if (FImageBorder && Message.WindowPos) FImageBorder->MoveWithForm(Message.WindowPos->x, Message.WindowPos->y);
+    if (FImageBorder && Message.WindowPos) {
+      // Without a move the position fields carry nothing; the border still
+      // follows a change of the form's place in the z-order.
+      if (Message.WindowPos->flags & SWP_NOMOVE)
+        FImageBorder->MoveWithForm(FDestForm->Left(), FDestForm->Top());
+      else
+        FImageBorder->MoveWithForm(Message.WindowPos->x, Message.WindowPos->y);
+    }
   }
   PassOn(Message.Raw);
   // The client area of this change was calculated with the old frame width
@@ -112,13 +119,15 @@ void TVelSkinForm::WMTimer(TWMTimer& Message) {
       return;
     case SkinTimerShow:
       StopTimer(SkinTimerShow);
-      if (FImageBorder) {
-        FImageBorder->CheckFormAlpha(false);
-        FImageBorder->ShowWithForm(&FNCCtrlList);
-      }
       if (FFixedStartFlash) {
         FDestForm->SetAlphaBlendValue(FOldAlphaBlend.Value);
         FDestForm->SetAlphaBlend(FOldAlphaBlend.Enabled);
+      }
+      // After the fade: a window that stops being layered may be put back
+      // above the windows placed right below it.
+      if (FImageBorder) {
+        FImageBorder->CheckFormAlpha(false);
+        FImageBorder->ShowWithForm(&FNCCtrlList);
       }
       if (Maximized()) FDestForm->SetHeight(FDestForm->Height() + 1);
       return;
