@@ -15,6 +15,7 @@
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
+#include "skin/gallery/gallery_message_box.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
@@ -48,6 +49,7 @@ public:
     AddButtons();
     AddGroups();
     AddInputControls();
+    AddMessageBoxDemo(this, 10, 850);
   }
 
   // The looks that come from the mouse are put on once the windows exist.

@@ -503,3 +503,43 @@ TEST_F(MessageBoxWin, TheBoxShowsTheSkinnedTitleTheSuccessIconAndItsButton) {
   EXPECT_EQ(ShowSkinMessage(L"提 示", WinText, 3, {}), mrOk);
   EXPECT_TRUE(script.Finished());
 }
+
+TEST_F(MessageBoxWin, TheBoxTakesTheLookTheMainWindowPublishedAndPublishesNoneOfItsOwn) {
+  TVelFormSkinRes& shared = FormSkinRes();
+  const TColor oldTitler = shared.TitlerColor(), oldColor = shared.Color();
+  TScopeExit restore([&] {
+    shared.SetTitlerColor(oldTitler);
+    shared.SetColor(oldColor);
+  });
+  TSkinnedForm main(true);
+  main.Show();
+  // A full refresh publishes the main window's look.
+  main.Skin->Repaint();
+  ASSERT_EQ(FormSkinRes().TitlerColor(), GameTitler);
+  TColor seen = 0;
+  TBoxScript first({[&seen](TVelSkinMessageForm& Box) {
+                      seen = Box.FVelSkinForm->TitlerColor();
+                      EXPECT_EQ(Box.FVelSkinForm->Tag(), 99999);
+                      EXPECT_FALSE(Box.FVelSkinForm->RoundWindow());
+                      return true;
+                    },
+                    Close(Press(VK_RETURN))});
+  EXPECT_EQ(ShowSkinMessage(L"提 示", WinText, 3, {}), mrOk);
+  EXPECT_EQ(seen, GameTitler);
+
+  // Settings of the box's own replace the published ones, and go no further.
+  constexpr TColor green = 0x00A000;
+  SkinMessageSettings().FormSkinRes = std::make_unique<TVelFormSkinRes>();
+  SkinMessageSettings().FormSkinRes->SetTitlerColor(green);
+  TScopeExit reset([] { SkinMessageSettings().FormSkinRes.reset(); });
+  TBoxScript second({[](TVelSkinMessageForm& Box) {
+                       RedrawWindow(Box.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+                       PumpFor(60);
+                       const TRect window = WindowRectOf(Box);
+                       EXPECT_EQ(ScreenPixel(window.Left + 8, window.Top + 4), Rgb(green));
+                       return true;
+                     },
+                     Close(Press(VK_RETURN))});
+  EXPECT_EQ(ShowSkinMessage(L"提 示", WinText, 3, {}), mrOk);
+  EXPECT_EQ(FormSkinRes().TitlerColor(), GameTitler);
+}
