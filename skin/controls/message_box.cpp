@@ -13,7 +13,8 @@
 
 namespace {
 
-// The width and height of Text on one line in Font, as the label measures it.
+// The width and height of Text on one line in Font; '&' counts as a
+// character of its own.
 SIZE MeasureLine(TFont& Font, const wchar_t* Text, size_t N) {
   TCanvas& canvas = StockBitmapCanvas();
   canvas.Lock();
@@ -22,7 +23,7 @@ SIZE MeasureLine(TFont& Font, const wchar_t* Text, size_t N) {
   const TSelectObject select(canvas.Handle(), font->Get());
   RECT r{0, 0, 0, 0};
   DrawTextW(canvas.Handle(), Text, static_cast<int>(std::min<size_t>(N, INT32_MAX)), &r,
-            DT_CALCRECT | DT_SINGLELINE);
+            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
   return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
@@ -37,7 +38,8 @@ TRect BoxWorkArea(int32_t X, int32_t Y) {
   return ToTRect(info.rcWork);
 }
 
-// The frame settings of the form skin settings, where the settings have them.
+// Every frame setting the settings object carries; a flag it does not carry
+// stays as the box set it.
 template <class TSettings> void CopyFrameSettings(TVelSkinForm& Skin, TSettings& Settings) {
   if constexpr (requires { Settings.ActiveGradient(); }) Skin.SetActiveGradient(Settings.ActiveGradient());
   if constexpr (requires { Settings.DoubleFrame(); }) Skin.SetDoubleFrame(Settings.DoubleFrame());
@@ -55,8 +57,8 @@ template <class TSettings> void CopyFrameSettings(TVelSkinForm& Skin, TSettings&
   Skin.SetCustomPicture(Settings.CustomPicture());
 }
 
-// The border's own windows go before the box: the border component itself
-// belongs to whoever set it.
+// The border's windows go before the box's own window (when the border has
+// windows to free); the border component belongs to whoever set it.
 template <class TBorder> void FreeBorderWindows(TBorder& Border) {
   if constexpr (requires { Border.FreeLayerWindow(); }) Border.FreeLayerWindow();
 }
@@ -202,7 +204,8 @@ int ShowSkinMessageEx(const std::wstring& Caption, const std::wstring& Text, uin
   box->SetMessageText(Text);
 
   // The text is kept inside the work area: a line too wide is wrapped, and
-  // lines beyond the screen's height are cut off.
+  // lines beyond the screen's height are cut off. The label shows an '&' as
+  // itself, not as the mark of an accelerator.
   const std::wstring icon = MsgIconID(Kind);
   const int32_t textLeft = MsgTextPlace(!icon.empty(), false, 0, 0, scale).Text.X;
   box->HandleNeeded();
@@ -231,7 +234,7 @@ int ShowSkinMessageEx(const std::wstring& Caption, const std::wstring& Text, uin
 
   TVelSkinLabel* msg = box->FMsg;
   msg->SetAutoSize(true);
-  msg->SetCaption(shown);
+  msg->SetCaption(MsgLabelCaption(shown));
   msg->SetLeft(place.Text.X);
   msg->SetTop(place.Text.Y);
   // Should the label measure wider than the wrapping did, it clips.

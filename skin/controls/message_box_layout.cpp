@@ -153,6 +153,16 @@ TMsgTextLimit MsgTextLimit(int32_t MaxClientWidth, int32_t MaxClientHeight, int3
   return limit;
 }
 
+std::wstring MsgLabelCaption(const std::wstring& Text) {
+  std::wstring caption;
+  caption.reserve(Text.size());
+  for (wchar_t c : Text) {
+    caption += c;
+    if (c == L'&') caption += L'&';
+  }
+  return caption;
+}
+
 bool MsgTextMultiLine(const std::wstring& Text) { return Text.find_first_of(L"\r\n") != std::wstring::npos; }
 
 std::wstring FitMsgText(const std::wstring& Text, int32_t MaxWidth, int32_t MaxLines, const TMsgMeasure& Width) {

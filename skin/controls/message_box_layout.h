@@ -118,5 +118,8 @@ using TMsgMeasure = std::function<int32_t(const wchar_t* Text, size_t N)>;
 // LF, and a text longer than MaxLines lines keeps its first MaxLines lines,
 // the last one ending in an ellipsis.
 std::wstring FitMsgText(const std::wstring& Text, int32_t MaxWidth, int32_t MaxLines, const TMsgMeasure& Width);
+// The caption that makes a label, which takes '&' for the mark of an
+// underlined accelerator, show Text as it is: each '&' doubled.
+std::wstring MsgLabelCaption(const std::wstring& Text);
 // True when Text has a line break (CR or LF).
 bool MsgTextMultiLine(const std::wstring& Text);

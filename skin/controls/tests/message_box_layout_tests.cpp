@@ -59,6 +59,7 @@ TEST(MessageBoxLayout, TextStandsAt25OrLevelWithTheIconWhenItHasSeveralLines) {
   EXPECT_EQ(lower.Icon, (TRect{10, 20, 50, 60}));
   EXPECT_EQ(lower.Text, (TPoint{65, 20}));
 
+  EXPECT_EQ(MsgLabelCaption(L"Tom & Jerry && co&"), L"Tom && Jerry &&&& co&&");
   EXPECT_TRUE(MsgTextMultiLine(L"a\r\nb"));
   EXPECT_TRUE(MsgTextMultiLine(L"a\nb"));
   EXPECT_FALSE(MsgTextMultiLine(L"a b"));
