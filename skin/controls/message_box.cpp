@@ -201,6 +201,8 @@ int ShowSkinMessageEx(const std::wstring& Caption, const std::wstring& Text, uin
   TVelSkinMessageSettings& settings = SkinMessageSettings();
 
   box->FCaption->SetCaption(Caption);
+  // The window's own text too: what screen readers and window lists name it by.
+  box->SetCaption(Caption);
   box->SetMessageText(Text);
 
   // The text is kept inside the work area: a line too wide is wrapped, and

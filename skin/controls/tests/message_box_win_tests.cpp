@@ -225,6 +225,9 @@ private:
 TEST_F(MessageBoxWin, TheWinMessageIsLaidOutAroundItsTextAndEnterClosesItWithOK) {
   TBoxScript script({[](TVelSkinMessageForm& Box) {
                        EXPECT_EQ(Box.FCaption->Caption(), L"提 示");
+                       wchar_t title[16] = {};
+                       GetWindowTextW(Box.Handle(), title, 16);
+                       EXPECT_STREQ(title, L"提 示");
                        TVelSkinLabel* msg = Box.FMsg;
                        EXPECT_EQ(msg->Caption(), WinText);
                        // Three lines start level with the icon, right of it.
