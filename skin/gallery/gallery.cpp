@@ -18,6 +18,7 @@
 #include "skin/gallery/gallery_edit_items.h"
 #include "skin/gallery/gallery_skin_res.h"
 #include "skin/gallery/gallery_toolbar.h"
+#include "skin/gallery/gallery_message_box.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
@@ -53,6 +54,7 @@ public:
     AddInputControls();
     AddSkinFileReload(this, this, 10, 840);
     AddToolbarGallery(this, 10, 822);
+    AddMessageBoxDemo(this, 10, 850);
   }
 
   // The looks that come from the mouse are put on once the windows exist.

@@ -48,6 +48,14 @@ TCustomForm* GetParentForm(TControl* Control) {
 
 TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner), FCanvas(std::make_unique<TCanvas>()) {
   BeginLoading();
+  InitForm();
+}
+
+TCustomForm::TCustomForm(TComponent* AOwner, TCreateNew) : TWinControl(AOwner), FCanvas(std::make_unique<TCanvas>()) {
+  InitForm();
+}
+
+void TCustomForm::InitForm() {
   FVisible = false;
   FParentFont = false;
   FColor = clBtnFace;
@@ -180,13 +188,26 @@ void TCustomForm::SetClientSize(int AWidth, int AHeight) {
   }
 }
 
+TMonitor CenteringMonitor() {
+  HWND active = GetActiveWindow();
+  if (!active) {
+    TCustomForm* mainForm = Application->MainForm();
+    if (mainForm && mainForm->HandleAllocated() && IsWindowVisible(mainForm->Handle())) active = mainForm->Handle();
+  }
+  return active ? TMonitor::FromWindow(active) : TMonitor::PrimaryMonitor();
+}
+
+// A form larger than the work area is cut to it, so that its title bar and
+// its buttons stay on the screen.
 void TCustomForm::CenterOnScreen() {
   RECT r{};
   GetWindowRect(FHandle, &r);
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  const int x = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
-  const int y = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
-  SetWindowPos(FHandle, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const TRect work = CenteringMonitor().WorkareaRect();
+  const int w = std::min<int>(r.right - r.left, work.Width());
+  const int h = std::min<int>(r.bottom - r.top, work.Height());
+  const int x = work.Left + (work.Width() - w) / 2;
+  const int y = work.Top + (work.Height() - h) / 2;
+  SetWindowPos(FHandle, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   UpdateBounds();
 }
 
@@ -197,6 +218,14 @@ void TCustomForm::PaintWindow(HDC DC) {
 }
 
 void TCustomForm::WMClose(TWMBase&) { Close(); }
+
+// The system's handling puts the focus on the form's window; a control that
+// had it when the form was left gets it back.
+void TCustomForm::WMActivate(TWMActivate& Message) {
+  TWinControl::WMActivate(Message);
+  if (Message.Active == WA_INACTIVE || Message.Minimized) return;
+  if (FActiveControl && FActiveControl != this && FActiveControl->CanFocus()) FActiveControl->SetFocus();
+}
 
 // Visible changed: the window is made (and placed, the first time) before the
 // showing state follows, so that CM_SHOWINGCHANGED finds a window to show.
@@ -335,6 +364,7 @@ int TCustomForm::ShowModal() {
   AfterConstruction();
   if (GetCapture()) ReleaseCapture();
   HandleNeeded();
+  const HWND activeBefore = GetActiveWindow();
   const std::vector<HWND> others = VisibleThreadWindows(FHandle);
   std::vector<HWND> disabled;
   disabled.reserve(others.size());
@@ -373,6 +403,11 @@ int TCustomForm::ShowModal() {
   vanish.Dismiss();
   FModal = false;
   Hide();
+  // The system would activate the owner, which an outer modal form may keep
+  // disabled: the window the user left (that outer form) comes back instead.
+  if (activeBefore && activeBefore != FHandle && IsWindow(activeBefore) && IsWindowVisible(activeBefore) &&
+      IsWindowEnabled(activeBefore))
+    SetActiveWindow(activeBefore);
   return FModalResult;
 }
 

@@ -50,9 +50,19 @@ private:
   int FMinWidth = 0, FMinHeight = 0, FMaxWidth = 0, FMaxHeight = 0;
 };
 
+// Picks the constructor of a form built in code.
+struct TCreateNew {};
+inline constexpr TCreateNew CreateNew{};
+
 class TCustomForm : public TWinControl {
 public:
+  // A form whose components come from a stored description: it is loading
+  // until AfterConstruction.
   explicit TCustomForm(TComponent* AOwner);
+  // A form built in code: never loading, so that the components put on it
+  // set themselves up as they are created (an auto-sized label fits its text
+  // at once). AfterConstruction still fires OnCreate.
+  TCustomForm(TComponent* AOwner, TCreateNew);
   ~TCustomForm() override;
 
   // Ends construction: Loaded() for every component, then OnCreate. Called by
@@ -62,6 +72,8 @@ public:
   TCanvas& Canvas() { return *FCanvas; }
   TFormBorderStyle BorderStyle() const { return FBorderStyle; }
   void SetBorderStyle(TFormBorderStyle Value);
+  // poScreenCenter: on its first showing the form is centred on the work
+  // area of CenteringMonitor(), and made no larger than that work area.
   TPosition Position() const { return FPosition; }
   void SetPosition(TPosition Value) { FPosition = Value; }
   TBorderIcons BorderIcons() const { return FBorderIcons; }
@@ -118,6 +130,10 @@ public:
   void SendCancelMode(TControl* Sender);
 
   void Close();
+  // Shows the form and dispatches messages until ModalResult is set, with
+  // every other visible window of the thread disabled; a handler may show
+  // another form modally from inside. Afterwards the windows it disabled are
+  // enabled again and the window that was active before is activated.
   int ShowModal();
   bool Modal() const { return FModal; }
   int ModalResult() const { return FModalResult; }
@@ -154,6 +170,8 @@ protected:
   void ConstraintsChanged();
 
   void WMClose(TWMBase& Message) override;
+  // Activation gives the focus back to the active control.
+  void WMActivate(TWMActivate& Message) override;
   void WMGetMinMaxInfo(TWMGetMinMaxInfo& Message) override;
   void WMSysCommand(TWMSysCommand& Message) override;
   void CMRecreateWnd(TWMBase& Message) override;
@@ -191,6 +209,7 @@ protected:
 
 private:
   void CenterOnScreen();
+  void InitForm();
 };
 
 class TForm : public TCustomForm {
@@ -204,6 +223,10 @@ std::vector<HWND> VisibleThreadWindows(HWND Except);
 
 // The form that holds Control (nullptr when none).
 TCustomForm* GetParentForm(TControl* Control);
+
+// The monitor a form centred on the screen goes to: that of this thread's
+// active window, else of the main form, else the primary one.
+TMonitor CenteringMonitor();
 
 // Icon kinds of the message box: 0 none, 1 information, 2 error, 3 success, 4 question.
 // Shows a modal box with an OK button (owned by the main form, else the

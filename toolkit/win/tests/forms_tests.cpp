@@ -316,3 +316,79 @@ TEST_F(ToolkitWin, ApplicationMinimizesAndRestoresTheMainFormOrItsOwnWindow) {
   }
   Application->SetMainFormOnTaskBar(false);
 }
+
+// A form built in code is not loading: an auto-sized label on it fits its
+// text as the text is set, not only once the form is shown.
+TEST_F(ToolkitWin, AFormBuiltInCodeSetsItsComponentsUpAsTheyAreMade) {
+  TForm built(nullptr, CreateNew);
+  EXPECT_FALSE(built.ComponentState().Contains(csLoading));
+  auto* label = new TLabel(&built);
+  label->SetParent(&built);
+  label->SetCaption(L"A caption of some length");
+  const int fitted = label->Width();
+  EXPECT_GT(fitted, 60);
+
+  TForm described(nullptr);
+  auto* later = new TLabel(&described);
+  later->SetParent(&described);
+  later->SetCaption(L"A caption of some length");
+  EXPECT_NE(later->Width(), fitted);
+  described.AfterConstruction();
+  EXPECT_EQ(later->Width(), fitted);
+}
+
+TEST_F(ToolkitWin, AScreenCentredFormIsCentredOnTheWorkAreaAndNoLargerThanIt) {
+  const TRect work = CenteringMonitor().WorkareaRect();
+  Form->SetPosition(poScreenCenter);
+  Form->SetBounds(0, 0, 300, work.Height() + 200);
+  Form->Show();
+  RECT r;
+  GetWindowRect(Form->Handle(), &r);
+  EXPECT_EQ(r.bottom - r.top, work.Height());
+  EXPECT_EQ(r.top, work.Top);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.left, work.Left + (work.Width() - 300) / 2);
+}
+
+// An inner modal form opened from the outer one's loop: while it is up the
+// outer form and the main window are disabled; afterwards the outer form is
+// enabled, active and has its focused control back, the main window still
+// disabled until the outer form closes too.
+TEST_F(ToolkitWin, AModalFormOpenedFromAModalFormHandsActivationAndFocusBack) {
+  // Both forms are owned by the main form, which stays disabled meanwhile.
+  TForm* main = nullptr;
+  Application->CreateForm(main);
+  main->Show();
+  TForm outer(nullptr), inner(nullptr);
+  outer.SetBounds(80, 80, 300, 200);
+  inner.SetBounds(120, 120, 200, 120);
+  auto* button = new TButton(&outer);
+  button->SetBounds(10, 10, 100, 24);
+  button->SetParent(&outer);
+  outer.SetActiveControl(button);
+  std::vector<std::string> seen;
+  TWindowProcHook outerHook(outer, [&](TMessage& M) {
+    outerHook.CallSaved(M);
+    if (M.Msg != WM_USER + 1) return;
+    seen.push_back(IsWindowEnabled(main->Handle()) ? "main enabled" : "main disabled");
+    inner.ShowModal();
+    seen.push_back(GetActiveWindow() == outer.Handle() ? "outer active" : "outer not active");
+    seen.push_back(button->Focused() ? "focus back" : "focus lost");
+    seen.push_back(IsWindowEnabled(main->Handle()) ? "main enabled" : "main disabled");
+    outer.SetModalResult(mrOk);
+  });
+  TWindowProcHook innerHook(inner, [&](TMessage& M) {
+    innerHook.CallSaved(M);
+    if (M.Msg != WM_USER + 1) return;
+    seen.push_back(IsWindowEnabled(outer.Handle()) ? "outer enabled" : "outer disabled");
+    inner.SetModalResult(mrCancel);
+  });
+  outer.OnShow = [&](TObject*) { PostMessageW(outer.Handle(), WM_USER + 1, 0, 0); };
+  inner.OnShow = [&](TObject*) { PostMessageW(inner.Handle(), WM_USER + 1, 0, 0); };
+  EXPECT_EQ(outer.ShowModal(), mrOk);
+  EXPECT_EQ(seen, (std::vector<std::string>{"main disabled", "outer disabled", "outer active", "focus back",
+                                            "main disabled"}));
+  EXPECT_TRUE(IsWindowEnabled(main->Handle()));
+  EXPECT_EQ(GetActiveWindow(), main->Handle());
+  delete main;
+}
