@@ -84,7 +84,7 @@ TVelSkinForm::TVelSkinForm(TComponent* AOwner)
       FPictureBgBitmap(std::make_unique<TBitmap32>()),
       FPictureBkGraphic(std::make_unique<TBitmap32>()),
       FOptions(std::make_unique<TVelSkinFormOptions>()),
-      FMainMenu(std::make_unique<TVelSkinMainMenu>(FDestForm)) {
+      FMainMenu(std::make_unique<TVelSkinMainMenu>(FDestForm, this)) {
   TVelFormSkinHelper::Instance().Add(FDestForm, this);
   FCustomPicture.clear();
   FOldFramWidth = FFramWidth;
@@ -378,9 +378,14 @@ void TVelSkinForm::CMDialogKey(TWMKey& Message) {
     Message.Result = 1;
     return;
   }
-  if (FMainMenu->MainMenu() && FMainMenu->ClickAccelerator(Message.CharCode)) {
-    Message.Result = 1;
-    return;
+  if (FMainMenu->MainMenu()) {
+    const bool used = (Message.Raw.Msg == CM_DIALOGKEY &&
+                       FMainMenu->ClickShortCut(Message.CharCode, KeyDataToShiftState(Message.KeyData))) ||
+                      FMainMenu->ClickAccelerator(Message.CharCode, Message.KeyData);
+    if (used) {
+      Message.Result = 1;
+      return;
+    }
   }
   PassOn(Message.Raw);
 }
