@@ -127,6 +127,7 @@ TMenuItem::~TMenuItem() {
 }
 
 void TMenuItem::ReportRemoved(TMenu* Menu) {
+  if (FRemoveReported) return;
   for (int i = Count() - 1; i >= 0; --i) FItems[i]->ReportRemoved(Menu);
   FRemoveReported = true;
   NotifyChange(Menu, this, opRemove);
