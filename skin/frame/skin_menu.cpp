@@ -224,8 +224,8 @@ void TVelSkinMenu::MeasureItem(TMenuItem* Sender, HDC DC, int& Width, int& Heigh
   const TVelSkinImage* hilight = SkinImageOrNone(Fmenu_hilight);
   int32_t w = Width, h = Height;
   MeasureMenuItem(m, false, text, hilight ? hilight->Height() : -1, place, w, h);
-  // A popup as wide as the screen at most: a longer caption is cut.
-  Width = std::min<int32_t>(w, GetSystemMetrics(SM_CXSCREEN));
+  // The popup (with the system's margins) fits on the screen: a longer caption is cut.
+  Width = std::min<int32_t>(w, GetSystemMetrics(SM_CXSCREEN) - 64);
   Height = h;
 }
 
@@ -309,14 +309,18 @@ void TVelSkinMenu::AdvancedDrawItem(TMenuItem* Sender, HDC DC, const TRect& Rect
     DrawTexts(*bitmap, *Sender, l, look.Selected || (State & odHotLight), rtl);
   }
   FMenuWindowHandle = window;
-  if (last || look.Selected)
+  if (last || look.Selected) {
     Flush(window);
-  else
+  } else if (std::find(FFlushPending.begin(), FFlushPending.end(), window) == FFlushPending.end()) {
+    // One flush for a run of items drawn one after another.
+    FFlushPending.push_back(window);
     PostMessageW(window, MM_FLUSHMENU, 0, 0);
+  }
   SetSkinMenuDrawn(true);
 }
 
 bool TVelSkinMenu::Flush(HWND Window) {
+  FFlushPending.erase(std::remove(FFlushPending.begin(), FFlushPending.end(), Window), FFlushPending.end());
   if (!IsWindow(Window)) return false;
   TBitmap32* bitmap = FMenuWnds->GetHBITMAP(Window);
   if (!bitmap || bitmap->Empty()) return false;

@@ -160,6 +160,8 @@ private:
   int32_t FLastMenuItemIndex = 0;
   std::unique_ptr<TFont> FHotFont;
   int FChangeHook = 0;
+  // Windows with a flush posted and not yet done.
+  std::vector<HWND> FFlushPending;
 };
 
 // The colour of a disabled item's text.

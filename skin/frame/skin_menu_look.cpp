@@ -14,14 +14,21 @@ TRect Intersect(const TRect& A, const TRect& B) {
   return r;
 }
 
-// Src merged over Dst at (X, Y), straight alpha on both sides, clipped to Dst.
-void MergeOnto(const TCustomBitmap32& Src, TBitmap32& Dst, int32_t X, int32_t Y) {
+// Src laid over Dst at (X, Y), clipped to Dst: opaque pixels replace, transparent
+// ones leave Dst, the others blend by their alpha (Dst keeps its own).
+void BlendOnto(const TCustomBitmap32& Src, TBitmap32& Dst, int32_t X, int32_t Y) {
   if (Src.Empty() || Dst.Empty()) return;
   const TRect target = Intersect(TRect{X, Y, X + Src.Width(), Y + Src.Height()}, TRect{0, 0, Dst.Width(), Dst.Height()});
   for (int32_t y = target.Top; y < target.Bottom; ++y) {
     const TColor32* s = Src.Bits() + (y - Y) * Src.Width() + (target.Left - X);
     TColor32* d = Dst.ScanLine(y) + target.Left;
-    for (int32_t x = target.Left; x < target.Right; ++x, ++s, ++d) *d = MergePixel(*s, *d);
+    for (int32_t x = target.Left; x < target.Right; ++x, ++s, ++d) {
+      const uint32_t a = *s >> 24;
+      if (a == 0xFF)
+        *d = *s;
+      else if (a != 0)
+        *d = BlendPixel(*s, *d);
+    }
   }
   Dst.Changed();
 }
@@ -111,23 +118,23 @@ void PaintMenuItem(const TMenuLookMetrics& M, TBitmap32& Window, const TBitmap32
   const bool selected = Look.Selected && Look.Enabled;
   const int32_t hw = L.Hilight.Right - L.Hilight.Left, hh = L.Hilight.Bottom - L.Hilight.Top;
   if (selected && Images.Hilight && hw > 0 && hh > 0)
-    if (auto hilight = ResizeAutoStretch(Images.Hilight, hw, hh)) MergeOnto(*hilight, Window, L.Hilight.Left, L.Hilight.Top);
+    if (auto hilight = ResizeAutoStretch(Images.Hilight, hw, hh)) BlendOnto(*hilight, Window, L.Hilight.Left, L.Hilight.Top);
 
   const int32_t frame = MenuFrameIndex(Look.Selected, Look.Enabled);
   if (Look.HasSubItems) {
     if (const TCustomBitmap32* arrow = Frame(Images.Arrow, frame)) {
       const TPoint p = MenuArrowPos(M, L, arrow->Width(), arrow->Height());
-      MergeOnto(*arrow, Window, p.X, p.Y);
+      BlendOnto(*arrow, Window, p.X, p.Y);
     }
   } else if (Look.Checked && !Images.Glyph) {
     if (const TCustomBitmap32* check = Frame(Look.Radio ? Images.Radio : Images.Check, frame)) {
       const TPoint p = MenuCheckPos(M, L, check->Width(), check->Height());
-      MergeOnto(*check, Window, p.X, p.Y);
+      BlendOnto(*check, Window, p.X, p.Y);
     }
   }
   if (Images.Glyph) {
     const TPoint p = MenuGlyphPos(L, Images.Glyph->Width(), Images.Glyph->Height());
-    MergeOnto(*Images.Glyph, Window, p.X, p.Y);
+    BlendOnto(*Images.Glyph, Window, p.X, p.Y);
   }
   Window.Changed();
 }
