@@ -142,6 +142,13 @@ void TVelSkinMainMenu::ReleasePopupList() {
   SetPopupList(std::move(previous));
 }
 
+void TVelSkinMainMenu::EndPopup() {
+  // A rebuild held back while the popup was open follows now, outside the
+  // item that opened it (which may go in the rebuild).
+  if (--FPopupDepth == 0 && !FDone && FForm && FForm->HandleAllocated())
+    PostMessageW(FForm->Handle(), MM_NCINVALIDATE, 0, 0);
+}
+
 TMenuItem* TVelSkinMainMenu::SourceItem(UINT Command) const {
   return FMainMenu ? FMainMenu->Items()->FindCommand(Command) : nullptr;
 }

@@ -89,7 +89,7 @@ public:
 
   // Around a title-bar popup: the items are not rebuilt while one is open.
   void BeginPopup() { ++FPopupDepth; }
-  void EndPopup() { --FPopupDepth; }
+  void EndPopup();
 
   // Fills Popup with copies of the children of Source (the popup's items go first).
   void CopyItems(TMenuItem* Source, TMenuItem* Target);
