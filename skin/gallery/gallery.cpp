@@ -15,6 +15,8 @@
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
+#include "skin/frame/skin_menu.h"
+#include "skin/gallery/gallery_menu.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
@@ -48,6 +50,7 @@ public:
     AddButtons();
     AddGroups();
     AddInputControls();
+    AddMenuDemo(this, 10, 836);
   }
 
   // The looks that come from the mouse are put on once the windows exist.
@@ -385,6 +388,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     GR32Initialize();
     StartGdiPlus();
     SkinResManager();
+    const TSkinMenuScope skinMenus;
     Application->Initialize();
     Application->SetMainFormOnTaskBar(true);
     Application->SetTitle(L"Skin gallery");

@@ -61,17 +61,20 @@ void TNativeMenu::Build(HMENU Menu, const TMenuItem& Parent) {
     info.cbSize = sizeof(info);
     std::wstring caption = NativeText(item);
     const bool ownerDrawn = item.OwnerDrawn();
-    if (item.IsLine() && !ownerDrawn) {
-      info.fMask = MIIM_FTYPE;
-      info.fType = MFT_SEPARATOR;
+    if (item.IsLine()) {
+      // An owner-drawn separator is measured and drawn like the items, and
+      // still skipped by the keyboard.
+      FCommands.push_back(item.Command());
+      info.fMask = MIIM_FTYPE | MIIM_ID;
+      info.fType = MFT_SEPARATOR | (ownerDrawn ? MFT_OWNERDRAW : 0);
+      info.wID = static_cast<UINT>(FCommands.size());
     } else {
-      // An owner-drawn separator is an item too, so that it is measured and drawn.
       FCommands.push_back(item.Command());
       info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
       info.fType = ownerDrawn ? MFT_OWNERDRAW : MFT_STRING;
       if (item.RadioItem()) info.fType |= MFT_RADIOCHECK;
       info.wID = static_cast<UINT>(FCommands.size());
-      if (!item.Enabled() || item.IsLine()) info.fState |= MFS_GRAYED;
+      if (!item.Enabled()) info.fState |= MFS_GRAYED;
       if (item.Checked()) info.fState |= MFS_CHECKED;
       if (item.Default() && !defaultSet) {
         info.fState |= MFS_DEFAULT;
