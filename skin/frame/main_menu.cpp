@@ -118,7 +118,9 @@ void TVelSkinMainMenu::SetSpace(int32_t Value) {
 
 void TVelSkinMainMenu::Refresh() {
   Reset();
-  if (FVelSkinForm) FVelSkinForm->InvalidateNC();
+  const bool going = (FForm && FForm->ComponentState().Contains(csDestroying)) ||
+                     (FVelSkinForm && FVelSkinForm->ComponentState().Contains(csDestroying));
+  if (FVelSkinForm && !going) FVelSkinForm->InvalidateNC();
 }
 
 void TVelSkinMainMenu::InstallPopupList() {

@@ -10,6 +10,7 @@
 #include "skin/frame/frame_geometry.h"
 #include "skin/frame/layer_border.h"
 #include "skin/frame/main_menu.h"
+#include "skin/frame/skin_menu.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_res.h"
 #include "skin/resources/skin_res_manager.h"
@@ -182,8 +183,8 @@ void TVelSkinForm::Notification(TComponent* AComponent, TOperation Operation) {
   FNCCtrlList.Remove(AComponent);
   if (AComponent == FSkinRes) FSkinRes = nullptr;
   if (AComponent == FImageBorder) FImageBorder = nullptr;
-  if (FMainMenu && AComponent == reinterpret_cast<TComponent*>(FMainMenu->MainMenu())) FMainMenu->SetMainMenu(nullptr);
-  if (FMainMenu && AComponent == reinterpret_cast<TComponent*>(FMainMenu->MenuSkin())) FMainMenu->SetMenuSkin(nullptr);
+  if (FMainMenu && AComponent == static_cast<TComponent*>(FMainMenu->MainMenu())) FMainMenu->SetMainMenu(nullptr);
+  if (FMainMenu && AComponent == static_cast<TComponent*>(FMainMenu->MenuSkin())) FMainMenu->SetMenuSkin(nullptr);
 }
 
 int32_t TVelSkinForm::ScaledTitleHeight() const { return ScaleByDPI(FDestForm, FTitleHeight); }
