@@ -99,7 +99,11 @@ LRESULT CALLBACK SkinMenuProc(HWND Window, UINT Msg, WPARAM WParam, LPARAM LPara
   if (!MenuDrawn && Msg == WM_NCPAINT) return 0;
   if (!MenuDrawn && Msg == WM_ERASEBKGND) return 1;
   if (Msg == MM_FLUSHMENU) {
-    FlushSkinMenuWindow(Window);
+    // Nothing may leave a window procedure: a failed flush waits for the next item drawn.
+    try {
+      FlushSkinMenuWindow(Window);
+    } catch (...) {
+    }
     return 0;
   }
   return PreviousProc ? CallWindowProcW(PreviousProc, Window, Msg, WParam, LParam)
