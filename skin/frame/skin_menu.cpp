@@ -111,13 +111,19 @@ TVelSkinMenu::TVelSkinMenu(TComponent* AOwner)
   FHotFont->SetSize(9);
   FHotFont->SetColor(clWhite);
   SkinMenus().push_back(this);
-  if (ComponentState().Contains(csDesigning)) return;
-  // The popups need the menu-window hook; a program that did not prepare it gets it here.
-  InitSkinMenus();
-  SwitchOffMenuAnimations();
   FChangeHook = AddMenuChangeHook([this](TMenu* Menu, TMenuItem* Item, TOperation Operation) {
     MenuChanged(Menu, Item, Operation);
   });
+  if (ComponentState().Contains(csDesigning)) {
+    // Stored menus are owner-drawn, so that the running program draws them.
+    if (FOwner)
+      for (int i = 0; i < FOwner->ComponentCount(); ++i)
+        if (auto* menu = dynamic_cast<TMenu*>(FOwner->Components(i))) menu->SetOwnerDraw(true);
+    return;
+  }
+  // The popups need the menu-window hook; a program that did not prepare it gets it here.
+  InitSkinMenus();
+  SwitchOffMenuAnimations();
   AttachOwnerItems();
 }
 
@@ -159,12 +165,17 @@ void TVelSkinMenu::AttachOwnerItems() {
 }
 
 void TVelSkinMenu::MenuChanged(TMenu* Menu, TMenuItem* Item, TOperation Operation) {
+  const bool mine = Menu && FOwner && Menu->Owner() == FOwner;
+  if (ComponentState().Contains(csDesigning)) {
+    if (!Item && Operation == opInsert && mine) Menu->SetOwnerDraw(true);
+    return;
+  }
   if (!Item) return;
   if (Operation == opRemove) {
     DetachMenuItem(Item);
     return;
   }
-  if (Menu && FOwner && Menu->Owner() == FOwner) AttachTree(Item);
+  if (mine) AttachTree(Item);
 }
 
 void TVelSkinMenu::DrawMenuItem(TMenuItem* Item) {
