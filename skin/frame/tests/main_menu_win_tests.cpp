@@ -305,3 +305,32 @@ TEST_F(MainMenuWin, AnItemFreedWhileItsCopyIsOpenIsNotRunAndNothingIsLeftBehind)
   ASSERT_TRUE(PumpUntil([&] { return main.Done() && Registered() == 4; }));
   EXPECT_EQ(main.MenuList()[0]->PopupMenu->Items()->Count(), File->Count());
 }
+
+TEST_F(MainMenuWin, AHugeCaptionAndAThousandItemsBuildPaintOpenAndClose) {
+  TVelSkinMainMenu& main = Form->Skin->MainMenu();
+  TMenuItem* huge = Item(Menu->Items(), L"&Z" + std::wstring(10000, L'z'));
+  for (int i = 0; i < 1000; ++i) Item(huge, L"Entry " + std::to_wstring(i));
+  ASSERT_TRUE(PumpUntil([&] { return main.Done() && Registered() == 4; }));
+  Form->Skin->InvalidateNC();
+  ASSERT_TRUE(Foreground());
+  bool shown = false;
+  TMenuSteps steps({[&] {
+                      const auto menus = VisibleMenuWindows();
+                      if (menus.empty()) return false;
+                      const RECT r = WindowRectOf(menus.front());
+                      shown = r.bottom - r.top <= GetSystemMetrics(SM_CYSCREEN);
+                      TapKey(VK_ESCAPE);
+                      return true;
+                    },
+                    [&] { return VisibleMenuWindows().empty(); }},
+                   10000);
+  SendKey(VK_MENU, false);
+  TapKey('Z');
+  SendKey(VK_MENU, true);
+  ASSERT_TRUE(PumpUntil([&] { return steps.Finished(); }, 20000));
+  EXPECT_FALSE(steps.TimedOut());
+  EXPECT_TRUE(shown);
+  PumpFor(50);
+  EXPECT_EQ(main.FocusMenu(), nullptr);
+  EXPECT_EQ(LiveNativeMenus(), 0);
+}
