@@ -10,6 +10,7 @@
 #include "skin/frame/frame_geometry.h"
 #include "skin/frame/layer_border.h"
 #include "skin/frame/main_menu.h"
+#include "skin/frame/skin_menu.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_res.h"
 #include "skin/resources/skin_res_manager.h"
@@ -84,7 +85,7 @@ TVelSkinForm::TVelSkinForm(TComponent* AOwner)
       FPictureBgBitmap(std::make_unique<TBitmap32>()),
       FPictureBkGraphic(std::make_unique<TBitmap32>()),
       FOptions(std::make_unique<TVelSkinFormOptions>()),
-      FMainMenu(std::make_unique<TVelSkinMainMenu>(FDestForm)) {
+      FMainMenu(std::make_unique<TVelSkinMainMenu>(FDestForm, this)) {
   TVelFormSkinHelper::Instance().Add(FDestForm, this);
   FCustomPicture.clear();
   FOldFramWidth = FFramWidth;
@@ -186,8 +187,8 @@ void TVelSkinForm::Notification(TComponent* AComponent, TOperation Operation) {
   FNCCtrlList.Remove(AComponent);
   if (AComponent == FSkinRes) FSkinRes = nullptr;
   if (AComponent == FImageBorder) FImageBorder = nullptr;
-  if (FMainMenu && AComponent == reinterpret_cast<TComponent*>(FMainMenu->MainMenu())) FMainMenu->SetMainMenu(nullptr);
-  if (FMainMenu && AComponent == reinterpret_cast<TComponent*>(FMainMenu->MenuSkin())) FMainMenu->SetMenuSkin(nullptr);
+  if (FMainMenu && AComponent == static_cast<TComponent*>(FMainMenu->MainMenu())) FMainMenu->SetMainMenu(nullptr);
+  if (FMainMenu && AComponent == static_cast<TComponent*>(FMainMenu->MenuSkin())) FMainMenu->SetMenuSkin(nullptr);
 }
 
 int32_t TVelSkinForm::ScaledTitleHeight() const { return ScaleByDPI(FDestForm, FTitleHeight); }
@@ -386,9 +387,14 @@ void TVelSkinForm::CMDialogKey(TWMKey& Message) {
     Message.Result = 1;
     return;
   }
-  if (FMainMenu->MainMenu() && FMainMenu->ClickAccelerator(Message.CharCode)) {
-    Message.Result = 1;
-    return;
+  if (FMainMenu->MainMenu()) {
+    const bool used = (Message.Raw.Msg == CM_DIALOGKEY &&
+                       FMainMenu->ClickShortCut(Message.CharCode, KeyDataToShiftState(Message.KeyData))) ||
+                      FMainMenu->ClickAccelerator(Message.CharCode, Message.KeyData);
+    if (used) {
+      Message.Result = 1;
+      return;
+    }
   }
   PassOn(Message.Raw);
 }

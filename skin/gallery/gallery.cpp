@@ -19,6 +19,8 @@
 #include "skin/gallery/gallery_skin_res.h"
 #include "skin/gallery/gallery_toolbar.h"
 #include "skin/gallery/gallery_message_box.h"
+#include "skin/frame/skin_menu.h"
+#include "skin/gallery/gallery_menu.h"
 #include "skin/resources/skin_res_manager.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/forms.h"
@@ -55,6 +57,7 @@ public:
     AddSkinFileReload(this, this, 10, 840);
     AddToolbarGallery(this, 10, 822);
     AddMessageBoxDemo(this, 10, 850);
+    AddMenuDemo(this, 10, 836);
   }
 
   // The looks that come from the mouse are put on once the windows exist.
@@ -393,6 +396,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     GR32Initialize();
     StartGdiPlus();
     SkinResManager();
+    const TSkinMenuScope skinMenus;
     Application->Initialize();
     Application->SetMainFormOnTaskBar(true);
     Application->SetTitle(L"Skin gallery");

@@ -1,28 +1,105 @@
-// The menu item model, the native menu built from it, the popup menu, and a
-// control's context menu.
+// The menu item model, shortcuts and the menus that hold the items.
 #include "toolkit/win/menus.h"
 
-#include "toolkit/core/scope.h"
-#include "toolkit/win/application.h"
-#include "toolkit/win/utilwindow.h"
-
 #include <algorithm>
-#include <atomic>
+#include <cwctype>
 
 namespace {
 
-std::atomic<long> NativeMenus{0};
 UINT NextCommand = 1;
 
-bool HasVisibleItems(const TMenuItem& Item) {
-  for (int i = 0; i < Item.Count(); ++i)
-    if (Item.Items(i)->Visible()) return true;
-  return false;
+std::vector<std::pair<int, TMenuChangeHook>>& ChangeHooks() {
+  static std::vector<std::pair<int, TMenuChangeHook>> hooks;
+  return hooks;
+}
+int NextHookId = 1;
+
+void NotifyChange(TMenu* Menu, TMenuItem* Item, TOperation Operation) {
+  if (ChangeHooks().empty()) return;
+  // A copy: a hook may remove itself.
+  const auto hooks = ChangeHooks();
+  for (const auto& hook : hooks) hook.second(Menu, Item, Operation);
+}
+
+
+struct TKeyName {
+  WORD Key;
+  const wchar_t* Name;
+};
+
+const TKeyName KeyNames[] = {
+    {VK_BACK, L"BkSp"},   {VK_TAB, L"Tab"},     {VK_RETURN, L"Enter"}, {VK_ESCAPE, L"Esc"},   {VK_SPACE, L"Space"},
+    {VK_PRIOR, L"PgUp"},  {VK_NEXT, L"PgDn"},   {VK_END, L"End"},      {VK_HOME, L"Home"},    {VK_LEFT, L"Left"},
+    {VK_UP, L"Up"},       {VK_RIGHT, L"Right"}, {VK_DOWN, L"Down"},    {VK_INSERT, L"Ins"},   {VK_DELETE, L"Del"},
+    {VK_ADD, L"Num +"},   {VK_SUBTRACT, L"Num -"}, {VK_MULTIPLY, L"Num *"}, {VK_DIVIDE, L"Num /"},
+};
+
+std::wstring KeyName(WORD Key) {
+  if ((Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9')) return std::wstring(1, static_cast<wchar_t>(Key));
+  if (Key >= VK_F1 && Key <= VK_F24) return L"F" + std::to_wstring(Key - VK_F1 + 1);
+  if (Key >= VK_NUMPAD0 && Key <= VK_NUMPAD9) return L"Num " + std::to_wstring(Key - VK_NUMPAD0);
+  for (const TKeyName& k : KeyNames)
+    if (k.Key == Key) return k.Name;
+  return L"";
 }
 
 }  // namespace
 
-long LiveNativeMenus() noexcept { return NativeMenus.load(); }
+// ---- Shortcuts ----------------------------------------------------------------------
+
+TShortCut ShortCut(WORD Key, TShiftState Shift) {
+  if (Key == 0 || Key > 0xFF) return scNone;
+  TShortCut s = Key;
+  if (Shift & ssShift) s |= scShift;
+  if (Shift & ssCtrl) s |= scCtrl;
+  if (Shift & ssAlt) s |= scAlt;
+  return s;
+}
+
+std::wstring ShortCutToText(TShortCut Value) {
+  const std::wstring name = KeyName(Value & 0xFF);
+  if (name.empty()) return L"";
+  std::wstring text;
+  if (Value & scShift) text += L"Shift+";
+  if (Value & scCtrl) text += L"Ctrl+";
+  if (Value & scAlt) text += L"Alt+";
+  return text + name;
+}
+
+TShortCut TextToShortCut(const std::wstring& Text) {
+  TShortCut mods = 0;
+  std::wstring rest = Text;
+  // The modifiers in any order; the key's own name may contain "+" ("Num +").
+  for (bool more = true; more;) {
+    more = false;
+    for (auto [prefix, bit] : {std::pair{L"Shift+", scShift}, std::pair{L"Ctrl+", scCtrl}, std::pair{L"Alt+", scAlt}}) {
+      const std::wstring p = prefix;
+      if (rest.size() > p.size() && SameText(rest.substr(0, p.size()), p)) {
+        mods |= bit;
+        rest.erase(0, p.size());
+        more = true;
+      }
+    }
+  }
+  for (WORD key = 1; key <= 0xFF; ++key) {
+    const std::wstring name = KeyName(key);
+    if (!name.empty() && SameText(name, rest)) return static_cast<TShortCut>(key | mods);
+  }
+  return scNone;
+}
+
+// ---- Change hooks -------------------------------------------------------------------
+
+int AddMenuChangeHook(TMenuChangeHook Hook) {
+  const int id = NextHookId++;
+  ChangeHooks().emplace_back(id, std::move(Hook));
+  return id;
+}
+
+void RemoveMenuChangeHook(int Id) {
+  auto& hooks = ChangeHooks();
+  hooks.erase(std::remove_if(hooks.begin(), hooks.end(), [Id](const auto& h) { return h.first == Id; }), hooks.end());
+}
 
 // ---- TMenuItem ----------------------------------------------------------------------
 
@@ -34,14 +111,31 @@ TMenuItem::~TMenuItem() {
   Clear();
   if (FParent) {
     // Freed by someone else while still a sub-item: the parent lets go of it.
-    auto& list = FParent->FItems;
+    TMenuItem* parent = FParent;
+    auto& list = parent->FItems;
     for (auto it = list.begin(); it != list.end(); ++it)
       if (it->get() == this) {
         it->release();
         list.erase(it);
         break;
       }
+    FParent = nullptr;
+    if (!FRemoveReported) NotifyChange(parent->GetParentMenu(), this, opRemove);
+  } else if (!FRemoveReported) {
+    NotifyChange(FMenu, this, opRemove);
   }
+}
+
+void TMenuItem::ReportRemoved(TMenu* Menu) {
+  if (FRemoveReported) return;
+  for (int i = Count() - 1; i >= 0; --i) FItems[i]->ReportRemoved(Menu);
+  FRemoveReported = true;
+  NotifyChange(Menu, this, opRemove);
+}
+
+void TMenuItem::ReportInserted() {
+  FRemoveReported = false;
+  for (auto& item : FItems) item->ReportInserted();
 }
 
 TMenuItem* TMenuItem::Items(int Index) const {
@@ -49,9 +143,29 @@ TMenuItem* TMenuItem::Items(int Index) const {
   return FItems[Index].get();
 }
 
+TMenu* TMenuItem::GetParentMenu() const {
+  const TMenuItem* p = this;
+  while (p->FParent) p = p->FParent;
+  return p->FMenu;
+}
+
+bool TMenuItem::IsFirstVisible() const {
+  if (!FParent) return true;
+  for (const auto& item : FParent->FItems)
+    if (item->FVisible) return item.get() == this;
+  return false;
+}
+
+bool TMenuItem::IsLastVisible() const {
+  if (!FParent) return true;
+  for (auto it = FParent->FItems.rbegin(); it != FParent->FItems.rend(); ++it)
+    if ((*it)->FVisible) return it->get() == this;
+  return false;
+}
+
 void TMenuItem::CheckInsert(TMenuItem* Item) const {
   if (!Item) throw EInvalidOperation("Menu item is nil");
-  if (Item->FParent) throw EInvalidOperation("Menu inserted twice");
+  if (Item->FParent || Item->FMenu) throw EInvalidOperation("Menu inserted twice");
   for (const TMenuItem* p = this; p; p = p->FParent)
     if (p == Item) throw EInvalidOperation("A menu item cannot contain itself");
 }
@@ -65,14 +179,27 @@ void TMenuItem::Insert(int Index, TMenuItem* Item) {
   // One owner only: the parent item.
   if (TComponent* owner = Item->Owner()) owner->RemoveComponent(Item);
   Item->FParent = this;
+  if (Item->FRadioItem && Item->FChecked) Item->UncheckGroup();
+  Item->ReportInserted();
+  NotifyChange(GetParentMenu(), Item, opInsert);
+}
+
+void TMenuItem::Detach(TMenuItem* Item) {
+  const int index = IndexOf(Item);
+  if (index < 0) throw EListError("List index out of bounds (-1)");
+  Item->ReportRemoved(GetParentMenu());
+  FItems[index].release();
+  FItems.erase(FItems.begin() + index);
+  Item->FParent = nullptr;
 }
 
 void TMenuItem::Delete(int Index) {
-  Items(Index);  // range check
-  std::unique_ptr<TMenuItem> item = std::move(FItems[Index]);
-  FItems.erase(FItems.begin() + Index);
-  item->FParent = nullptr;
+  TMenuItem* item = Items(Index);
+  Detach(item);
+  delete item;
 }
+
+void TMenuItem::Remove(TMenuItem* Item) { Detach(Item); }
 
 void TMenuItem::Clear() {
   while (!FItems.empty()) Delete(Count() - 1);
@@ -84,8 +211,50 @@ int TMenuItem::IndexOf(const TMenuItem* Item) const {
   return -1;
 }
 
+void TMenuItem::UncheckGroup() {
+  if (!FParent) return;
+  for (auto& item : FParent->FItems)
+    if (item.get() != this && item->FRadioItem && item->FGroupIndex == FGroupIndex) item->FChecked = false;
+}
+
+void TMenuItem::SetChecked(bool Value) {
+  FChecked = Value;
+  if (Value && FRadioItem) UncheckGroup();
+}
+
+void TMenuItem::SetRadioItem(bool Value) {
+  FRadioItem = Value;
+  if (Value && FChecked) UncheckGroup();
+}
+
+void TMenuItem::SetGroupIndex(uint8_t Value) {
+  FGroupIndex = Value;
+  if (FRadioItem && FChecked) UncheckGroup();
+}
+
+TBitmap& TMenuItem::Bitmap() {
+  if (!FBitmap) FBitmap = std::make_unique<TBitmap>();
+  return *FBitmap;
+}
+
+void TMenuItem::SetBitmap(TBitmap* Value) {
+  if (!Value) {
+    FBitmap.reset();
+    return;
+  }
+  if (Value != FBitmap.get()) Bitmap().Assign(Value);
+}
+
+bool TMenuItem::OwnerDrawn() const {
+  if (OnMeasureItem || OnDrawItem || OnAdvancedDrawItem) return true;
+  const TMenu* menu = GetParentMenu();
+  return menu && menu->OwnerDraw();
+}
+
 void TMenuItem::Click() {
-  if (FEnabled && OnClick) OnClick(this);
+  if (!FEnabled) return;
+  if (FAutoCheck) SetChecked(FRadioItem ? true : !FChecked);
+  if (OnClick) OnClick(this);
 }
 
 TMenuItem* TMenuItem::FindCommand(UINT Command) {
@@ -96,163 +265,43 @@ TMenuItem* TMenuItem::FindCommand(UINT Command) {
   return nullptr;
 }
 
-// ---- TNativeMenu --------------------------------------------------------------------
-
-TNativeMenu::TNativeMenu(const TMenuItem& Root) {
-  FHandle = CreatePopupMenu();
-  Win32Check(FHandle != nullptr, "CreatePopupMenu");
-  ++NativeMenus;
-  TScopeExit failed([this] {
-    DestroyMenu(FHandle);
-    NativeMenus -= 1 + FSubMenus;
-  });
-  Build(FHandle, Root);
-  failed.Dismiss();
+TMenuItem* TMenuItem::FindShortCut(TShortCut Value) {
+  if (Value == scNone || !FVisible || !FEnabled) return nullptr;
+  if (FShortCut == Value && !FMenu) return this;
+  for (auto& item : FItems)
+    if (TMenuItem* found = item->FindShortCut(Value)) return found;
+  return nullptr;
 }
 
-TNativeMenu::~TNativeMenu() {
-  DestroyMenu(FHandle);
-  NativeMenus -= 1 + FSubMenus;
+// ---- TMenu --------------------------------------------------------------------------
+
+TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(std::make_unique<TMenuItem>()) {
+  FItems->FMenu = this;
+  NotifyChange(this, nullptr, opInsert);
 }
 
-void TNativeMenu::Build(HMENU Menu, const TMenuItem& Parent) {
-  bool defaultSet = false;
-  for (int i = 0; i < Parent.Count(); ++i) {
-    const TMenuItem& item = *Parent.Items(i);
-    if (!item.Visible()) continue;
-    MENUITEMINFOW info{};
-    info.cbSize = sizeof(info);
-    std::wstring caption = item.Caption();
-    if (item.IsLine()) {
-      info.fMask = MIIM_FTYPE;
-      info.fType = MFT_SEPARATOR;
-    } else {
-      FCommands.push_back(item.Command());
-      info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
-      info.fType = item.OnMeasureItem || item.OnDrawItem ? MFT_OWNERDRAW : MFT_STRING;
-      info.wID = static_cast<UINT>(FCommands.size());
-      if (!item.Enabled()) info.fState |= MFS_GRAYED;
-      if (item.Checked()) info.fState |= MFS_CHECKED;
-      if (item.Default() && !defaultSet) {
-        info.fState |= MFS_DEFAULT;
-        defaultSet = true;
-      }
-      info.dwTypeData = caption.data();
-    }
-    HMENU sub = nullptr;
-    if (!item.IsLine() && HasVisibleItems(item)) {
-      sub = CreatePopupMenu();
-      Win32Check(sub != nullptr, "CreatePopupMenu");
-      info.fMask |= MIIM_SUBMENU;
-      info.hSubMenu = sub;
-    }
-    if (!InsertMenuItemW(Menu, static_cast<UINT>(GetMenuItemCount(Menu)), TRUE, &info)) {
-      if (sub) DestroyMenu(sub);
-      throw EWin32Error("InsertMenuItemW");
-    }
-    if (sub) {
-      // Attached: destroyed with the root from now on.
-      ++FSubMenus;
-      ++NativeMenus;
-      Build(sub, item);
-    }
-  }
+TMenu::~TMenu() {
+  FItems->Clear();
+  FItems->FRemoveReported = true;
+  NotifyChange(this, nullptr, opRemove);
+  FItems->FMenu = nullptr;
 }
 
-// ---- TMenu / TPopupMenu -------------------------------------------------------------
-
-TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(std::make_unique<TMenuItem>()) {}
-TMenu::~TMenu() = default;
-
-TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
-
-TPopupMenu::~TPopupMenu() { *FAlive = false; }
-
-void TPopupMenu::SetPopupComponent(TComponent* Value) {
-  if (Value == FPopupComponent) return;
-  if (FPopupComponent) RemoveFreeNotification(FPopupComponent);
-  FPopupComponent = Value;
+void TMenu::SetImages(TCustomImageList* Value) {
+  if (Value == FImages) return;
+  if (FImages) RemoveFreeNotification(FImages);
+  FImages = Value;
   if (Value) FreeNotification(Value);
 }
 
-void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation) {
-  TMenu::Notification(AComponent, Operation);
-  if (Operation == opRemove && AComponent == FPopupComponent) FPopupComponent = nullptr;
+void TMenu::Notification(TComponent* AComponent, TOperation Operation) {
+  TComponent::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FImages) FImages = nullptr;
 }
 
-void TPopupMenu::DoPopup() {
-  if (OnPopup) OnPopup(this);
-}
-
-void TPopupMenu::Popup(int X, int Y) {
-  // Any handler from here on may free this menu: what runs after it checks.
-  const std::shared_ptr<bool> alive = FAlive;
-  FPopupPoint = TPoint{X, Y};
-  Application->CancelHint();
-  DoPopup();
-  if (!*alive) return;
-  TNativeMenu menu(*Items());
-  if (menu.Empty()) return;
-  HWND ownerWindow = nullptr;
-  // Owns the native menu while it is shown and hears its messages.
-  TUtilWindow owner([this, alive, &menu, &ownerWindow](TMessage& Message) {
-    if (*alive)
-      MenuWndProc(ownerWindow, menu, Message);
-    else
-      Message.Result = DefWindowProcW(ownerWindow, Message.Msg, Message.WParam, Message.LParam);
-  });
-  ownerWindow = owner.Handle();
-  UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_TOPALIGN;
-  flags |= FAlignment == paRight ? TPM_RIGHTALIGN : FAlignment == paCenter ? TPM_CENTERALIGN : TPM_LEFTALIGN;
-  const UINT chosen = static_cast<UINT>(TrackPopupMenuEx(menu.Handle(), flags, X, Y, owner.Handle(), nullptr));
-  if (!*alive) return;
-  if (TMenuItem* item = Items()->FindCommand(menu.CommandOf(chosen))) item->Click();
-}
-
-void TPopupMenu::MenuWndProc(HWND Window, const TNativeMenu& Menu, TMessage& Message) {
-  if (Message.Msg == WM_MEASUREITEM) {
-    MEASUREITEMSTRUCT* measure = TWMMeasureItem(Message).MeasureItemStruct;
-    TMenuItem* item = measure->CtlType == ODT_MENU ? Items()->FindCommand(Menu.CommandOf(measure->itemID)) : nullptr;
-    if (item && item->OnMeasureItem) {
-      TWindowDC dc(nullptr);
-      int width = static_cast<int>(measure->itemWidth), height = static_cast<int>(measure->itemHeight);
-      item->OnMeasureItem(item, dc.Get(), width, height);
-      measure->itemWidth = static_cast<UINT>(std::max(width, 0));
-      measure->itemHeight = static_cast<UINT>(std::max(height, 0));
-      Message.Result = TRUE;
-      return;
-    }
-  } else if (Message.Msg == WM_DRAWITEM) {
-    DRAWITEMSTRUCT* draw = TWMDrawItem(Message).DrawItemStruct;
-    TMenuItem* item = draw->CtlType == ODT_MENU ? Items()->FindCommand(Menu.CommandOf(draw->itemID)) : nullptr;
-    if (item && item->OnDrawItem) {
-      item->OnDrawItem(item, draw->hDC, ToTRect(draw->rcItem), draw->itemState);
-      Message.Result = TRUE;
-      return;
-    }
-  }
-  Message.Result = DefWindowProcW(Window, Message.Msg, Message.WParam, Message.LParam);
-}
-
-// ---- Context menu -------------------------------------------------------------------
-
-// The menu of the graphic child under the mouse, else this control's; from
-// the keyboard (-1, -1) it opens at the control's top-left corner. Without
-// a menu the default handling passes the message to the parent window.
-void TWinControl::WMContextMenu(TWMContextMenu& Message) {
-  TPoint pos = Message.Pos;
-  const bool keyboard = pos.X == -1 && pos.Y == -1;
-  TControl* target = this;
-  if (!keyboard)
-    if (TControl* child = ControlAtPos(ScreenToClient(pos), false); child && child->PopupMenu()) target = child;
-  TPopupMenu* menu = target->PopupMenu();
-  if (!menu) {
-    DefaultHandler(Message.Raw);
-    return;
-  }
-  if (keyboard) pos = target->ClientToScreen(TPoint{0, 0});
-  Message.Result = 1;
-  menu->SetPopupComponent(target);
-  // The menu or this control may be freed by an OnClick: nothing follows.
-  menu->Popup(pos.X, pos.Y);
+bool TMenu::IsShortCut(WORD Key, TShiftState Shift) {
+  TMenuItem* item = FItems->FindShortCut(::ShortCut(Key, Shift));
+  if (!item) return false;
+  item->Click();
+  return true;
 }

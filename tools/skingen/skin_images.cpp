@@ -375,10 +375,11 @@ void DrawMenuBackground(TSkinPainter& P) {
 // Three frames: normal, selected (white), disabled.
 const TColor32 kMenuGlyphColors[3] = {Rgb(kGlyphGrey), Rgb(0xFFFFFF), Argb(0x66, kGlyphGrey)};
 
+// A tick spanning rows 3 to 15 of each frame.
 void DrawMenuCheck(TSkinPainter& P) {
   for (int f = 0; f < 3; ++f) {
     P.SetOrigin(20 * f, 0);
-    P.Source(StrokeShape({{5, 10}, {8.5, 13.5}, {15, 4.5}}, 2.0), kMenuGlyphColors[f]);
+    P.Source(StrokeShape({{5, 11}, {8.5, 14.5}, {15, 4.5}}, 2.0), kMenuGlyphColors[f]);
   }
   P.SetOrigin(0, 0);
 }

@@ -332,6 +332,30 @@ TEST_F(BuiltinModule, BordersDropArrowAndMenuHighlight) {
     for (int x = 0; x < 22; ++x) ASSERT_EQ(m.Pixel(x, y), 0xFF337FD1u);
 }
 
+// The menu check mark: a tick in each of the three 20 x 20 frames, spanning
+// rows 3 to 15, grey when normal, white when selected, faint when disabled.
+TEST_F(BuiltinModule, MenuCheckTickSpansRowsThreeToFifteen) {
+  const TBitmap32& b = Image("VelSkinMenu_icon_check");
+  for (int f = 0; f < 3; ++f) {
+    int top = 20, bottom = -1, left = 20, right = -1;
+    uint8_t strongest = 0;
+    for (int y = 0; y < 20; ++y)
+      for (int x = 0; x < 20; ++x) {
+        const TColor32 c = b.Pixel(20 * f + x, y);
+        if (Alpha(c) == 0) continue;
+        top = std::min(top, y), bottom = std::max(bottom, y);
+        left = std::min(left, x), right = std::max(right, x);
+        strongest = std::max(strongest, Alpha(c));
+      }
+    EXPECT_EQ(top, 3) << f;
+    EXPECT_EQ(bottom, 15) << f;
+    EXPECT_GE(left, 3) << f;
+    EXPECT_LE(right, 16) << f;
+    EXPECT_EQ(strongest, f == 2 ? 0x66 : 0xFF) << f;
+  }
+  EXPECT_EQ(b.Pixel(20 + 9, 14) & 0xFFFFFF, 0xFFFFFFu);  // the selected frame is white
+}
+
 // The scroll bar's arrows: a black triangle at alpha 0x66, rows (or columns)
 // 2, 4 and 6 pixels long, centred, the short one at the tip. Normal and
 // pressed show the triangle alone; hot shows it over a faint backing.

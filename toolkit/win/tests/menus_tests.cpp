@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <tuple>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +93,7 @@ TEST(ToolkitMenus, ItemsOwnTheirSubItemsAndRefuseBadInserts) {
 
 TEST_F(ToolkitWin, PopupClosedWithoutChoiceFreesItsNativeMenus) {
   Form->Show();
+  PopupList()->Window();  // lives for the process, made on first use
   Application->ProcessMessages();
   const TLiveCounts before = LiveCounts();
   {
@@ -251,4 +254,258 @@ TEST_F(ToolkitWin, ContextMenuOpensTheMenuOfTheControlOrGoesToTheParent) {
   delete labelMenu;
   EXPECT_EQ(label->PopupMenu(), nullptr);
   Form->WindowProc = old;
+}
+
+// ---- Shortcuts, checks and radio groups, change reports -------------------------------------
+
+TEST(ToolkitMenus, ShortCutsReadAndWriteTheirText) {
+  EXPECT_EQ(ShortCutToText(ShortCut('N', ssCtrl)), L"Ctrl+N");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_F5, ssShift | ssCtrl)), L"Shift+Ctrl+F5");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_DELETE, 0)), L"Del");
+  EXPECT_EQ(ShortCutToText(ShortCut('1', ssAlt)), L"Alt+1");
+  EXPECT_EQ(ShortCutToText(scNone), L"");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_LWIN, 0)), L"");  // a key without a name
+  EXPECT_EQ(ShortCut(0, ssCtrl), scNone);
+  for (const wchar_t* text : {L"Ctrl+N", L"Shift+Ctrl+F12", L"Alt+Del", L"Num +", L"Ctrl+Num 7", L"PgDn", L"Space"})
+    EXPECT_EQ(ShortCutToText(TextToShortCut(text)), text) << text;
+  EXPECT_EQ(TextToShortCut(L"ctrl+shift+s"), ShortCut('S', ssCtrl | ssShift));
+  EXPECT_EQ(TextToShortCut(L""), scNone);
+  EXPECT_EQ(TextToShortCut(L"Ctrl+"), scNone);
+  EXPECT_EQ(TextToShortCut(L"Hyper+Q"), scNone);
+  EXPECT_EQ(TextToShortCut(std::wstring(10000, L'+')), scNone);
+
+  TMenuItem item;
+  item.SetShortCut(ShortCut('S', ssCtrl));
+  EXPECT_EQ(item.ShortCutText(), L"Ctrl+S");
+}
+
+TEST(ToolkitMenus, RadioItemsOfAGroupAreExclusiveAndAutoCheckChecks) {
+  TMenu menu(nullptr);
+  auto radio = [&](uint8_t group) {
+    TMenuItem* item = NewItem(L"r");
+    item->SetRadioItem(true);
+    item->SetGroupIndex(group);
+    item->SetAutoCheck(true);
+    menu.Items()->Add(item);
+    return item;
+  };
+  TMenuItem* a = radio(1);
+  TMenuItem* b = radio(1);
+  TMenuItem* other = radio(2);
+  a->SetChecked(true);
+  other->SetChecked(true);
+  b->SetChecked(true);
+  EXPECT_FALSE(a->Checked());
+  EXPECT_TRUE(b->Checked());
+  EXPECT_TRUE(other->Checked());  // another group
+  a->Click();                     // a click checks a radio item, never unchecks it
+  a->Click();
+  EXPECT_TRUE(a->Checked());
+  EXPECT_FALSE(b->Checked());
+  // Joining a group or arriving checked in it takes the check from the others.
+  other->SetGroupIndex(1);
+  EXPECT_FALSE(a->Checked());
+  auto* late = new TMenuItem();
+  late->SetRadioItem(true);
+  late->SetGroupIndex(1);
+  late->SetChecked(true);
+  menu.Items()->Add(late);
+  EXPECT_FALSE(other->Checked());
+  EXPECT_TRUE(late->Checked());
+
+  // A plain item toggles; a disabled one neither checks nor clicks.
+  int clicks = 0;
+  TMenuItem* toggle = NewItem(L"t");
+  toggle->SetAutoCheck(true);
+  toggle->OnClick = [&](TObject*) { ++clicks; };
+  menu.Items()->Add(toggle);
+  toggle->Click();
+  EXPECT_TRUE(toggle->Checked());
+  toggle->Click();
+  EXPECT_FALSE(toggle->Checked());
+  toggle->SetEnabled(false);
+  toggle->Click();
+  EXPECT_FALSE(toggle->Checked());
+  EXPECT_EQ(clicks, 2);
+}
+
+TEST(ToolkitMenus, ChangeHooksHearInsertionsRemovalsAndFreesOnce) {
+  std::vector<std::tuple<TMenu*, TMenuItem*, TOperation>> heard;
+  const int id = AddMenuChangeHook([&](TMenu* m, TMenuItem* i, TOperation op) { heard.emplace_back(m, i, op); });
+  auto* menu = new TMenu(nullptr);
+  ASSERT_EQ(heard.size(), 1u);
+  EXPECT_EQ(heard[0], std::make_tuple(menu, static_cast<TMenuItem*>(nullptr), opInsert));
+  heard.clear();
+
+  // A subtree built outside any menu reports with no menu; joining the menu reports once.
+  TMenuItem* top = NewItem(L"Top");
+  TMenuItem* child = NewItem(L"Child");
+  top->Add(child);
+  EXPECT_EQ(heard, (decltype(heard){{nullptr, child, opInsert}}));
+  heard.clear();
+  menu->Items()->Add(top);
+  EXPECT_EQ(heard, (decltype(heard){{menu, top, opInsert}}));
+  EXPECT_EQ(child->GetParentMenu(), menu);
+  heard.clear();
+
+  // Taken out without freeing: the deepest first; the caller owns it then.
+  menu->Items()->Remove(top);
+  EXPECT_EQ(heard, (decltype(heard){{menu, child, opRemove}, {menu, top, opRemove}}));
+  EXPECT_EQ(top->Parent(), nullptr);
+  EXPECT_EQ(top->GetParentMenu(), nullptr);
+  EXPECT_THROW(menu->Items()->Remove(top), EListError);
+  heard.clear();
+  menu->Items()->Add(top);
+  heard.clear();
+
+  // Freed with the menu: each item once, then the menu itself.
+  delete menu;
+  EXPECT_EQ(heard, (decltype(heard){{menu, child, opRemove}, {menu, top, opRemove}, {menu, nullptr, opRemove}}));
+  heard.clear();
+
+  // An item freed directly from inside a tree reports itself.
+  TMenu other(nullptr);
+  TMenuItem* lone = NewItem(L"Lone");
+  other.Items()->Add(lone);
+  heard.clear();
+  delete lone;
+  EXPECT_EQ(heard, (decltype(heard){{&other, lone, opRemove}}));
+  RemoveMenuChangeHook(id);
+  heard.clear();
+  other.Items()->Add(NewItem(L"Unheard"));
+  EXPECT_TRUE(heard.empty());
+}
+
+TEST(ToolkitMenus, AShortCutClicksTheEnabledVisibleItemAnywhereInTheMenu) {
+  TMainMenu menu(nullptr);
+  std::vector<std::wstring> clicked;
+  TMenuItem* file = NewItem(L"&File");
+  menu.Items()->Add(file);
+  TMenuItem* open = NewItem(L"Open", &clicked);
+  open->SetShortCut(ShortCut('O', ssCtrl));
+  TMenuItem* deep = NewItem(L"More");
+  file->Add(open);
+  file->Add(deep);
+  TMenuItem* save = NewItem(L"Save", &clicked);
+  save->SetShortCut(ShortCut('S', ssCtrl));
+  deep->Add(save);
+  EXPECT_TRUE(menu.IsShortCut('S', ssCtrl));
+  EXPECT_TRUE(menu.IsShortCut('O', ssCtrl));
+  EXPECT_FALSE(menu.IsShortCut('O', 0));
+  open->SetEnabled(false);
+  EXPECT_FALSE(menu.IsShortCut('O', ssCtrl));
+  deep->SetVisible(false);  // hidden with its parent
+  EXPECT_FALSE(menu.IsShortCut('S', ssCtrl));
+  EXPECT_EQ(clicked, (std::vector<std::wstring>{L"Save", L"Open"}));
+
+  // The image list is forgotten when it goes.
+  auto* images = new TImageList(nullptr);
+  menu.SetImages(images);
+  delete images;
+  EXPECT_EQ(menu.Images(), nullptr);
+}
+
+// ---- The popup list and owner drawing -------------------------------------------------------
+
+namespace {
+
+// A list that records what its window hears before the usual handling.
+class TRecordingList : public TPopupList {
+public:
+  std::vector<UINT> Heard;
+  bool Closed = false;
+
+protected:
+  void WndProc(TMessage& Message) override {
+    Heard.push_back(Message.Msg);
+    if (Message.Msg == WM_MENUSELECT && Message.LParam == 0 && HIWORD(Message.WParam) == 0xFFFF) Closed = true;
+    TPopupList::WndProc(Message);
+  }
+};
+
+}  // namespace
+
+TEST_F(ToolkitWin, AReplacedPopupListOwnsTheMenusAndHearsThemClose) {
+  Form->Show();
+  auto recording = std::make_shared<TRecordingList>();
+  std::shared_ptr<TPopupList> previous = SetPopupList(recording);
+  ASSERT_TRUE(previous);
+  EXPECT_EQ(PopupList(), recording);
+  TPopupMenu menu(nullptr);
+  menu.Items()->Add(NewItem(L"One"));
+  int shownDuring = -1;
+  TPopupDriver driver({[&] { shownDuring = recording->Count(); }});
+  menu.Popup(40, 50);
+  EXPECT_EQ(shownDuring, 1);
+  EXPECT_EQ(recording->Count(), 0);
+  EXPECT_TRUE(recording->Closed);
+  auto heard = [&](UINT m) { return std::count(recording->Heard.begin(), recording->Heard.end(), m); };
+  EXPECT_GE(heard(WM_ENTERMENULOOP), 1);
+  EXPECT_GE(heard(WM_EXITMENULOOP), 1);
+
+  // Replaced again while a menu is open: that menu keeps its list and closes safely.
+  TPopupDriver swap({[&] { SetPopupList(previous); }, [] {}});
+  menu.Popup(40, 50);
+  EXPECT_EQ(PopupList(), previous);
+  EXPECT_EQ(previous->Count(), 0);
+  SetPopupList(nullptr);  // a fresh default list
+  EXPECT_NE(PopupList(), previous);
+}
+
+TEST_F(ToolkitWin, TheAdvancedDrawEventGetsTheItemStateAndAMnemonicChoosesAnOwnerDrawnItem) {
+  Form->Show();
+  TPopupMenu menu(nullptr);
+  std::vector<std::wstring> clicked;
+  TMenuItem* first = NewItem(L"&First", &clicked);
+  first->SetChecked(true);
+  TMenuItem* second = NewItem(L"&Second", &clicked);
+  std::vector<TOwnerDrawState> firstStates;
+  for (TMenuItem* item : {first, second}) {
+    item->OnMeasureItem = [](TMenuItem*, HDC, int& w, int& h) {
+      w = 100;
+      h = 20;
+    };
+    item->OnAdvancedDrawItem = [&, item](TMenuItem* sender, HDC dc, const TRect& r, TOwnerDrawState state) {
+      EXPECT_EQ(sender, item);
+      EXPECT_NE(dc, nullptr);
+      EXPECT_EQ(r.Height(), 20);
+      if (item == first) firstStates.push_back(state);
+    };
+    menu.Items()->Add(item);
+  }
+  const HWND w = Form->Handle();
+  TPopupDriver driver({[&] { PostKey(w, VK_DOWN); }, [&] { PostMessageW(w, WM_CHAR, L's', 0); }, [] {}});
+  menu.Popup(40, 50);
+  ASSERT_FALSE(firstStates.empty());
+  EXPECT_TRUE(firstStates.front() & odChecked);
+  EXPECT_FALSE(firstStates.front() & odSelected);
+  EXPECT_TRUE(std::any_of(firstStates.begin(), firstStates.end(), [](TOwnerDrawState s) { return s & odSelected; }));
+  // The system leaves mnemonics of owner-drawn items to the owner: "s" chose Second.
+  EXPECT_EQ(clicked, (std::vector<std::wstring>{L"&Second"}));
+}
+
+TEST_F(ToolkitWin, AMenuChangedWhileOpenNeverReachesAFreedItem) {
+  Form->Show();
+  const HWND w = Form->Handle();
+  TPopupMenu menu(nullptr);
+  menu.SetOwnerDraw(true);  // the plain owner-drawn look
+  std::vector<std::wstring> clicked;
+  for (const wchar_t* c : {L"A", L"B", L"C"}) menu.Items()->Add(NewItem(c, &clicked));
+  // The second item goes while the menu shows it selected, then Enter: nothing is clicked.
+  TPopupDriver driver({[&] { PostKey(w, VK_DOWN); }, [&] { PostKey(w, VK_DOWN); },
+                       [&] {
+                         menu.Items()->Delete(1);
+                         menu.Items()->Add(NewItem(L"D", &clicked));
+                         InvalidateRect(FindWindowW(L"#32768", nullptr), nullptr, TRUE);
+                       },
+                       [&] { PostKey(w, VK_RETURN); }});
+  menu.Popup(40, 50);
+  EXPECT_TRUE(clicked.empty());
+  // A thousand items and a caption of ten thousand characters open and close.
+  menu.Items()->Clear();
+  for (int i = 0; i < 1000; ++i) menu.Items()->Add(NewItem(L"Item " + std::to_wstring(i)));
+  menu.Items()->Add(NewItem(std::wstring(10000, L'x'), &clicked));
+  TPopupDriver closer({[] {}, [] {}});
+  menu.Popup(40, 50);
+  EXPECT_EQ(LiveNativeMenus(), 0);
 }
