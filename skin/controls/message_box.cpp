@@ -38,15 +38,14 @@ TRect BoxWorkArea(int32_t X, int32_t Y) {
   return ToTRect(info.rcWork);
 }
 
-// Every frame setting the settings object carries; a flag it does not carry
-// stays as the box set it.
-template <class TSettings> void CopyFrameSettings(TVelSkinForm& Skin, TSettings& Settings) {
-  if constexpr (requires { Settings.ActiveGradient(); }) Skin.SetActiveGradient(Settings.ActiveGradient());
-  if constexpr (requires { Settings.DoubleFrame(); }) Skin.SetDoubleFrame(Settings.DoubleFrame());
-  if constexpr (requires { Settings.FillStyle(); }) Skin.SetFillStyle(Settings.FillStyle());
-  if constexpr (requires { Settings.FlatFrame(); }) Skin.SetFlatFrame(Settings.FlatFrame());
-  if constexpr (requires { Settings.RoundWindow(); }) Skin.SetRoundWindow(Settings.RoundWindow());
-  if constexpr (requires { Settings.ImageBorder(); }) Skin.SetImageBorder(Settings.ImageBorder());
+// Every frame setting of a skin settings object.
+void CopyFrameSettings(TVelSkinForm& Skin, const TVelFormSkinRes& Settings) {
+  Skin.SetActiveGradient(Settings.ActiveGradient());
+  Skin.SetDoubleFrame(Settings.DoubleFrame());
+  Skin.SetFillStyle(Settings.FillStyle());
+  Skin.SetFlatFrame(Settings.FlatFrame());
+  Skin.SetRoundWindow(Settings.RoundWindow());
+  Skin.SetImageBorder(Settings.ImageBorder());
   Skin.SetTitleHeight(Settings.TitleHeight());
   Skin.SetTitlerColor(Settings.TitlerColor());
   Skin.SetColor(Settings.Color());
@@ -55,12 +54,6 @@ template <class TSettings> void CopyFrameSettings(TVelSkinForm& Skin, TSettings&
   Skin.SetGradientHeight(Settings.GradientHeight());
   Skin.SetStyle(Settings.Style());
   Skin.SetCustomPicture(Settings.CustomPicture());
-}
-
-// The border's windows go before the box's own window (when the border has
-// windows to free); the border component belongs to whoever set it.
-template <class TBorder> void FreeBorderWindows(TBorder& Border) {
-  if constexpr (requires { Border.FreeLayerWindow(); }) Border.FreeLayerWindow();
 }
 
 // Deletes a component of Owner unless something freed it already.
@@ -145,7 +138,7 @@ TVelSkinMessageForm::TVelSkinMessageForm(TComponent* AOwner, int32_t X, int32_t 
 
 TVelSkinMessageForm::~TVelSkinMessageForm() {
   if (FVelSkinForm)
-    if (TVelFormLayerBorder* border = FVelSkinForm->ImageBorder()) FreeBorderWindows(*border);
+    if (TVelFormLayerBorder* border = FVelSkinForm->ImageBorder()) border->FreeLayerWindow();
   DeleteOwned(this, FCloseNCButton);
   DeleteOwned(this, FCaption);
   DeleteOwned(this, FMsg);
