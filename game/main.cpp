@@ -4,6 +4,8 @@
 #include "game/mainwin.h"
 #include "gdiplus/gdiplus_objects.h"
 #include "gfx/blend.h"
+#include "skin/frame/skin_menu.h"
+#include "skin/frame/skin_res.h"
 #include "skin/resources/skin_res_manager.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -11,6 +13,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     GR32Initialize();
     StartGdiPlus();
     SkinResManager();  // decodes the 84 built-in images once, up front
+    FormSkinRes();     // the form skin settings that skinned windows publish to
+    // Selection fade off and the popup-menu hook, each put back on every way out.
+    const TSkinMenuScope skinMenus;
     Application->Initialize();
     Application->SetMainFormOnTaskBar(true);
     Application->SetTitle(L"Quorrel");

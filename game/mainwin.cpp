@@ -1,5 +1,7 @@
 #include "game/mainwin.h"
 
+#include "skin/controls/message_box.h"
+
 namespace {
 
 template <class T> T* Make(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, int Width,
@@ -121,8 +123,15 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
   VelSkinNCLabel1->Pos().SetUseDefault(false);
   SetSkinFont(VelSkinNCLabel1->Font(), clWhite);
 
-  VelSkinToolbar1 = Make<TPanel>(this, L"VelSkinToolbar1", this, 0, 0, 650, 33);
+  // A toolbar without items: across the top, a borderless panel for the hint label.
+  VelSkinToolbar1 = Make<TVelSkinToolbar>(this, L"VelSkinToolbar1", this, 0, 0, 650, 33);
   VelSkinToolbar1->SetAlign(alTop);
+  SetStrip(VelSkinToolbar1->ButtonImage(), L"VelSkinFlatBtn", 0);
+  VelSkinToolbar1->DropdownMenuOffset().SetX(-4);
+  VelSkinToolbar1->DropdownMenuOffset().SetY(-4);
+  VelSkinToolbar1->SetBorderSides(0);
+  SetSkinFont(VelSkinToolbar1->FontHot(), clWindowText);
+  SetSkinFont(VelSkinToolbar1->FontDown(), clWindowText);
   // The board panel keeps all four border sides; its stored left margin of
   // 10 is not applied.
   GamePanel = Make<TVelSkinPanel>(this, L"GamePanel", this, 0, 33, 450, 454);
@@ -251,7 +260,7 @@ void Tmainwin::CheckFinished() {
   OverallTimer->SetEnabled(false);
   XSize = 0;
   StartTime = -1;
-  ShowMessageBox(L"提 示", WinMessage(NumColors, SizeName, Moves, timeText), 3);
+  ShowSkinMessage(L"提 示", WinMessage(NumColors, SizeName, Moves, timeText), 3, {});
   Gamefield->Invalidate();
 }
 

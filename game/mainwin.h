@@ -9,6 +9,7 @@
 #include "skin/controls/group_box.h"
 #include "skin/controls/labels.h"
 #include "skin/controls/panels.h"
+#include "skin/controls/toolbar.h"
 #include "skin/frame/main_menu.h"
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
@@ -27,7 +28,7 @@ public:
   TVelSkinSystemButton* VelSkinSystemButton2;
   TVelSkinSystemButton* VelSkinSystemButton1;
   TVelSkinNCLabel* VelSkinNCLabel1;
-  TPanel* VelSkinToolbar1;
+  TVelSkinToolbar* VelSkinToolbar1;
   TVelSkinPanel* GamePanel;
   TVelSkinPanel* VelSkinPanel2;
   TVelSkinPanel* VelSkinPanel3;

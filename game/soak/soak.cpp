@@ -11,6 +11,7 @@
 // the win message's own OK button take part), which is slower.
 #include "game/mainwin.h"
 #include "gfx/blend.h"
+#include "skin/controls/message_box.h"
 #include "skin/resources/skin_res_manager.h"
 
 #include <psapi.h>
@@ -63,31 +64,33 @@ void InjectClick(TPoint At) {
   SendInput(3, input, sizeof(INPUT));
 }
 
-void PressBoxOk(HWND, UINT, UINT_PTR Id, DWORD) {
-  KillTimer(nullptr, Id);
-  HWND box = FindWindowW(L"#32770", nullptr);
-  HWND ok = box ? GetDlgItem(box, IDOK) : nullptr;
-  RECT r{};
-  if (ok && GetWindowRect(ok, &r))
-    InjectClick(TPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-  else if (box)
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+// The open skinned message box (the win message), if any.
+TVelSkinMessageForm* OpenBox() {
+  for (HWND w : VisibleThreadWindows(nullptr))
+    if (auto* box = dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(w))) return box;
+  return nullptr;
 }
 
-// Every dialog box this thread activates is the win message. It is answered
+void PressBoxOk(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  TVelSkinMessageForm* box = OpenBox();
+  if (!box) return;
+  TWinControl* ok = nullptr;
+  for (int i = 0; i < box->FBottomPanel->ControlCount() && !ok; ++i)
+    ok = dynamic_cast<TWinControl*>(box->FBottomPanel->Controls(i));
+  if (GRealInput && ok)
+    InjectClick(ok->ClientToScreen(TPoint{ok->Width() / 2, ok->Height() / 2}));
+  else
+    box->SetModalResult(mrOk);
+}
+
+// Every message box this thread activates is the win message. It is answered
 // with OK from inside its own message loop: at once, or with real input a
 // moment later, once it is drawn, by a click on its button.
 LRESULT CALLBACK CloseBoxes(int Code, WPARAM WParam, LPARAM LParam) {
-  if (Code == HCBT_ACTIVATE) {
-    HWND window = reinterpret_cast<HWND>(WParam);
-    wchar_t name[16] = {};
-    if (GetClassNameW(window, name, 16) && lstrcmpW(name, L"#32770") == 0) {
-      ++GBoxesClosed;
-      if (GRealInput)
-        SetTimer(nullptr, 0, 150, PressBoxOk);
-      else
-        PostMessageW(window, WM_COMMAND, IDOK, 0);
-    }
+  if (Code == HCBT_ACTIVATE && dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(reinterpret_cast<HWND>(WParam)))) {
+    ++GBoxesClosed;
+    SetTimer(nullptr, 0, GRealInput ? 150 : 1, PressBoxOk);
   }
   return CallNextHookEx(nullptr, Code, WParam, LParam);
 }

@@ -2,12 +2,14 @@
 // the end of a game and the clock.
 #include "game/mainwin.h"
 
+#include "skin/controls/message_box.h"
+#include "skin/frame/simple_timer.h"
+#include "skin/frame/tests/skinned_form_test_support.h"
+
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <vector>
 
 class TmainwinTestProbe {
@@ -83,34 +85,37 @@ TLiveCounts SettledLiveCounts() {
   return LiveCounts();
 }
 
+// The open skinned message box with the given title, if any.
+TVelSkinMessageForm* OpenBox(const std::wstring& Title) {
+  for (HWND w : VisibleThreadWindows(nullptr))
+    if (auto* box = dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(w)))
+      if (box->FCaption->Caption() == Title) return box;
+  return nullptr;
+}
+
 std::vector<int> Bounds(TControl* C) { return {C->Left(), C->Top(), C->Width(), C->Height()}; }
 
-// Finds this process's message box with the given caption, reads its text and closes it.
+// The skinned message box with the given title while it is open: a timer
+// that runs inside the box's modal loop reads its text and closes it as its
+// OK button would (real keys close it in the real-input test).
 struct TBoxWatcher {
-  std::wstring Text;
-  std::atomic<bool> Found{false};
-  std::thread Thread;
-  void Start(const std::wstring& Caption) {
-    Thread = std::thread([this, Caption] {
-      for (int i = 0; i < 500 && !Found; ++i) {
-        HWND box = FindWindowW(L"#32770", Caption.c_str());
-        DWORD pid = 0;
-        if (box) GetWindowThreadProcessId(box, &pid);
-        if (box && pid == GetCurrentProcessId()) {
-          wchar_t buffer[512] = {};
-          GetDlgItemTextW(box, 0xFFFF, buffer, 512);
-          Text = buffer;
-          Found = true;
-          PostMessageW(box, WM_COMMAND, IDOK, 0);
-          return;
-        }
-        Sleep(10);
-      }
-    });
+  std::wstring Caption, Text;
+  bool Found = false;
+  std::unique_ptr<TSimpleTimer> Timer;
+  void Start(const std::wstring& Title) {
+    Caption = Title;
+    Timer = std::make_unique<TSimpleTimer>(15, [this](TObject*) { Tick(); });
+    Timer->SetEnabled(true);
   }
-  void Join() {
-    if (Thread.joinable()) Thread.join();
+  void Tick() {
+    if (TVelSkinMessageForm* box = OpenBox(Caption)) {
+      Found = true;
+      Text = box->MessageText();
+      box->SetModalResult(mrOk);
+    }
   }
+  // The box is modal: once the press that won has returned, it has come and gone.
+  void Join() { Timer.reset(); }
 };
 
 // Makes the dealt board one that a press on colour 2 finishes, presses it,
@@ -222,9 +227,11 @@ TEST_F(GameWindow, AMoveRepaintsTheBoardAndTheMoveCountAlone) {
   RedrawWindow(Win->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   Application->ProcessMessages();
   TList& skinned = TVelWinControlHelper::Instance().Items;
-  for (int i = 0; i < skinned.Count(); ++i)
-    if (skinned.Get<TVelSkinCustomControl>(i)->Showing())
+  for (int i = 0; i < skinned.Count(); ++i) {
+    if (skinned.Get<TVelSkinCustomControl>(i)->Showing()) {
       ASSERT_TRUE(skinned.Get<TVelSkinCustomControl>(i)->BufferValid()) << i;
+    }
+  }
   Click(p.ColorBtn()[(p.Board()[0][0] + 1) % p.NumColors()]);
   for (int i = 0; i < skinned.Count(); ++i) {
     auto* control = skinned.Get<TVelSkinCustomControl>(i);
@@ -371,7 +378,7 @@ TEST_F(GameWindow, RoundsOfPlayLeaveTheLiveCountsFlat) {
     }
     watcher.Join();
     Application->ProcessMessages();
-    return watcher.Found.load();
+    return watcher.Found;
   };
   ASSERT_TRUE(round());  // the first round makes what lives on (the box's class, cached fonts)
   const TLiveCounts before = SettledLiveCounts();
@@ -395,4 +402,70 @@ TEST_F(GameWindow, ATypedSizeNameIsQuotedWhileTheBoardKeepsTheLastMatchingSize) 
   Win->StartGameClick(Win->StartGame);
   EXPECT_EQ(p.XSize(), BoardSideForIndex(2));
   EXPECT_EQ(WinWithOnePress(p), L"你用 6 种颜色完成了巨大画面游戏\r\n移动: 1\r\n用时: 00:00:00");
+}
+
+namespace {
+
+// A real click at the centre of a windowed control, with the cursor put there first.
+bool RealClick(TWinControl* Control) {
+  POINT p{Control->Width() / 2, Control->Height() / 2};
+  ClientToScreen(Control->Handle(), &p);
+  if (!MoveCursor(p.x, p.y)) return false;
+  SendButtonAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN);
+  SendButtonAt(p.x, p.y, MOUSEEVENTF_LEFTUP);
+  PumpFor(20);
+  return true;
+}
+
+}  // namespace
+
+// A whole game by real mouse input, the skinned win message closed by a
+// real Enter once it is painted in the foreground, and a new game after it.
+TEST_F(GameWindow, AGamePlayedByRealInputEndsInTheSkinnedBoxAndANewGameFollows) {
+  TmainwinTestProbe p(Win);
+  SetForegroundWindow(Win->Handle());
+  PumpFor(100);
+  Win->ChooseSize->SetItemIndex(0);
+  Win->ChooseColors->SetItemIndex(0);
+  ASSERT_TRUE(RealClick(Win->StartGame));
+  ASSERT_EQ(p.XSize(), 10);
+
+  std::wstring title, text;
+  bool defaultButton = false;
+  int buttons = 0;
+  TSimpleTimer closer(15, [&](TObject*) {
+    TVelSkinMessageForm* box = OpenBox(L"提 示");
+    if (!box || !title.empty()) return;
+    if (box->AlphaBlend() && box->AlphaBlendValue() != 255) return;
+    if (GetForegroundWindow() != box->Handle()) {
+      SetForegroundWindow(box->Handle());
+      return;
+    }
+    title = box->FCaption->Caption();
+    text = box->MessageText();
+    for (int i = 0; i < box->FBottomPanel->ControlCount(); ++i)
+      if (auto* b = dynamic_cast<TVelSkinButton*>(box->FBottomPanel->Controls(i))) {
+        ++buttons;
+        defaultButton = b->Default() && b->Cancel() && b->Caption() == L"确定";
+      }
+    TapKey(VK_RETURN);
+  });
+  closer.SetEnabled(true);
+  int presses = 0;
+  while (p.XSize() > 0 && presses < 200) ASSERT_TRUE(RealClick(p.ColorBtn()[presses++ % 3]));
+  closer.SetEnabled(false);
+  ASSERT_EQ(p.XSize(), 0) << presses << " presses";
+  EXPECT_EQ(title, L"提 示");
+  EXPECT_EQ(text.rfind(L"你用 3 种颜色完成了小画面游戏\r\n移动: " + std::to_wstring(presses) + L"\r\n用时: 00:00:", 0), 0u)
+      << WideToUtf8(text);
+  EXPECT_EQ(buttons, 1);
+  EXPECT_TRUE(defaultButton);
+  EXPECT_EQ(OpenBox(L"提 示"), nullptr);
+
+  // The board is idle after the box; the start button deals the next game.
+  ASSERT_TRUE(RealClick(Win->StartGame));
+  EXPECT_EQ(p.XSize(), 10);
+  EXPECT_EQ(p.Moves(), 0);
+  EXPECT_EQ(Win->MoveNum->Caption(), L"0");
+  MoveCursor(5, 5);
 }

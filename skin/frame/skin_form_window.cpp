@@ -177,6 +177,9 @@ void TVelSkinForm::CMShowingChanged(TWMBase& Message) {
     FImageBorder->Show();
   }
   if (!FSkinRes) BuildBackground();
+  // Windows the skin builds in code (the message box) take their look from
+  // the last skinned form shown, not only after its first full refresh.
+  if (Tag() != 99999) PublishDefaults();
   if (!FFixedStartFlash) {
     // The window first appears fully transparent; timer 3333 brings it in.
     FFixedStartFlash = true;
