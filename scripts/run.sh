@@ -3,7 +3,9 @@
 # display the game starts under Xvfb; once its window is up, the start button
 # is pressed and a screenshot of the whole window (frame and title bar
 # included) with the dealt board is saved to build/screenshot.png (the window
-# before the press: build/screenshot-idle.png); then the game is closed.
+# before the press: build/screenshot-idle.png); then the colour buttons are
+# pressed in turn until the game is won, and the window with its win message
+# is saved to build/screenshot-win.png; then the game is closed.
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$repo/scripts/deps.sh" || exit 1
@@ -43,6 +45,20 @@ fi
   xdotool mousemove 865 405 click 1
   sleep 1
   import -window root -crop $window +repage "$out/screenshot.png"
+  # Play on by pressing the six colour buttons in turn until the win message
+  # shows its title bar (the title colour at the top of the centred box),
+  # then save the window with the message over it.
+  buttons="803,514 859,514 915,514 803,570 859,570 915,570"
+  for _ in $(seq 40); do
+    for b in $buttons; do
+      xdotool mousemove ${b%,*} ${b#*,} click 1
+      sleep 0.05
+    done
+    [ "$(pixel 600 440)" = "#DC0FFF" ] && break
+  done
+  sleep 0.5
+  import -window root -crop $window +repage "$out/screenshot-win.png"
+  xdotool key Return
   kill $game 2>/dev/null; wineserver -k 2>/dev/null
   true' _ "$exe" "$repo/build"
 [ -f "$repo/build/screenshot.png" ] &&
