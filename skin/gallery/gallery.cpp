@@ -18,6 +18,7 @@
 #include "skin/gallery/gallery_edit_items.h"
 #include "skin/gallery/gallery_skin_res.h"
 #include "skin/gallery/gallery_toolbar.h"
+#include "skin/gallery/gallery_layer_border.h"
 #include "skin/gallery/gallery_message_box.h"
 #include "skin/frame/skin_menu.h"
 #include "skin/gallery/gallery_menu.h"
@@ -45,7 +46,7 @@ class TGalleryForm : public TForm {
 public:
   explicit TGalleryForm(TComponent* AOwner) : TForm(AOwner) {
     SetCaption(L"Skin gallery");
-    SetClientSize(820, 880);
+    SetClientSize(1240, 966);
     SetPosition(poScreenCenter);
     SetTahoma(Font(), -11, clWindowText);
     AddFrame();
@@ -54,10 +55,9 @@ public:
     AddButtons();
     AddGroups();
     AddInputControls();
-    AddSkinFileReload(this, this, 10, 840);
-    AddToolbarGallery(this, 10, 822);
-    AddMessageBoxDemo(this, 10, 850);
-    AddMenuDemo(this, 10, 836);
+    AddWindowParts();
+    Title(this, 10, 812, L"Toolbars");
+    AddToolbarGallery(this, 10, 834);
   }
 
   // The looks that come from the mouse are put on once the windows exist.
@@ -339,10 +339,26 @@ private:
     off->Items().Add(L"Disabled");
     off->SetItemIndex(0);
     off->SetEnabled(false);
-    FOpenCombo = Add<TVelSkinComboBox>(this, 610, 590 + 90, 140, 26);
+  }
+
+  // The right column: edit items and a tip, windows with a menu and a
+  // layered border, the message boxes, the skin file, and a combo box whose
+  // popup list is open.
+  void AddWindowParts() {
+    constexpr int X = 850;
+    Title(this, X, 10, L"Edit items and tips");
+    AddEditItemsDemo(this, this, X, 40);
+    Title(this, X, 90, L"Windows of their own");
+    AddMenuDemo(this, X, 120);
+    AddLayerBorderDemo(this, X + 190, 120);
+    Title(this, X, 170, L"Message boxes");
+    AddMessageBoxDemo(this, X, 200, 380);
+    Title(this, X, 290, L"Skin file");
+    AddSkinFileReload(this, this, X, 320);
+    Title(this, X, 548, L"An open drop-down list");
+    FOpenCombo = Add<TVelSkinComboBox>(this, X, 578, 140, 26);
     for (int i = 1; i <= 12; ++i) FOpenCombo->Items().Add(L"Choice " + std::to_wstring(i));
     FOpenCombo->SetItemIndex(3);
-    AddEditItemsDemo(this, this, 10, 830);
   }
 };
 

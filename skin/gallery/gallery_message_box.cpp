@@ -15,7 +15,7 @@ const wchar_t* const WinText = L"你用 6 种颜色完成了中画面游戏\r\n�
 
 }  // namespace
 
-void AddMessageBoxDemo(TWinControl* Parent, int32_t Left, int32_t Top) {
+void AddMessageBoxDemo(TWinControl* Parent, int32_t Left, int32_t Top, int32_t Width) {
   auto* result = new TVelSkinLabel(Parent);
   struct TCase {
     const wchar_t* Name;
@@ -40,17 +40,21 @@ void AddMessageBoxDemo(TWinControl* Parent, int32_t Left, int32_t Top) {
                                   -100000, -100000);
        }},
   };
-  int32_t x = Left;
+  int32_t x = Left, y = Top;
   for (const TCase& c : cases) {
+    if (x > Left && x + c.Width > Left + Width) {
+      x = Left;
+      y += 30;
+    }
     auto* button = new TVelSkinButton(Parent);
-    button->SetBounds(x, Top, c.Width, 24);
+    button->SetBounds(x, y, c.Width, 24);
     button->SetParent(Parent);
     button->SetCaption(c.Name);
     const std::function<int()> open = c.Open;
     button->OnClick = [result, open](TObject*) { result->SetCaption(L"Result: " + std::to_wstring(open())); };
     x += c.Width + 6;
   }
-  result->SetBounds(x + 4, Top + 5, 10, 10);
+  result->SetBounds(x + 4, y + 5, 10, 10);
   result->SetParent(Parent);
   result->SetCaption(L"Result: -");
 }
