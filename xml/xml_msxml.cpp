@@ -8,6 +8,8 @@
 #include <msxml2.h>
 #include <oleauto.h>
 
+#include "toolkit/win/com_ptr.h"
+
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -16,30 +18,6 @@ namespace {
 
 // IXMLDOMDocument2 is not in the import libraries of the cross compiler.
 const GUID IID_XMLDOMDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
-
-template <class I> class TComPtr {
-public:
-  TComPtr() = default;
-  ~TComPtr() { Reset(); }
-  TComPtr(const TComPtr&) = delete;
-  TComPtr& operator=(const TComPtr&) = delete;
-  I* operator->() const { return FPtr; }
-  I* Get() const { return FPtr; }
-  explicit operator bool() const { return FPtr != nullptr; }
-  I** Put() {
-    Reset();
-    return &FPtr;
-  }
-  void** PutVoid() { return reinterpret_cast<void**>(Put()); }
-  void Swap(TComPtr& Other) { std::swap(FPtr, Other.FPtr); }
-  void Reset() {
-    if (FPtr) FPtr->Release();
-    FPtr = nullptr;
-  }
-
-private:
-  I* FPtr = nullptr;
-};
 
 class TBStr {
 public:

@@ -151,3 +151,14 @@ void ButtonMouseLeave(TButtonMouseState& S) {
   S.MouseInDropdownMenuRect = false;
   S.PressedInDropdownMenuRect = false;
 }
+
+bool CutStateFrame(TPngPictures& Pictures, TButtonFrame Frame, TCustomBitmap32* Image) {
+  switch (Frame) {
+    case bfNormal: return Pictures.GetNormalImage(Image);
+    case bfHot: return Pictures.GetHotImage(Image);
+    case bfPressed: return Pictures.GetPressedImage(Image);
+    case bfDisable: return Pictures.GetDisableImage(Image);
+    case bfNone: break;
+  }
+  return false;
+}

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "gfx/bitmap32.h"
+#include "skin/resources/skin_image.h"
 
 // The frame of a state strip a button shows; bfNone when it draws no face.
 enum TButtonFrame { bfNone, bfNormal, bfHot, bfPressed, bfDisable };
@@ -119,3 +120,7 @@ TButtonAction ButtonMenuClosed(TButtonMouseState& S);
 TButtonAction ButtonLButtonUp(TButtonMouseState& S, const TButtonConfig& C, bool CursorOverButton);
 // The mouse left the button: nothing stays hot, held or pressed.
 void ButtonMouseLeave(TButtonMouseState& S);
+
+// Cuts the frame of a state out of a strip; false for bfNone or a frame that
+// cannot be cut (no strip, a corrupt one, an index out of range).
+bool CutStateFrame(TPngPictures& Pictures, TButtonFrame Frame, TCustomBitmap32* Image);

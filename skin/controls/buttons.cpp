@@ -9,19 +9,6 @@
 
 namespace {
 
-// Cuts the frame of a state out of a strip; false for bfNone or a frame that
-// cannot be cut (no strip, a corrupt one, an index out of range).
-bool CutStateFrame(TPngPictures& Pictures, TButtonFrame Frame, TCustomBitmap32* Image) {
-  switch (Frame) {
-    case bfNormal: return Pictures.GetNormalImage(Image);
-    case bfHot: return Pictures.GetHotImage(Image);
-    case bfPressed: return Pictures.GetPressedImage(Image);
-    case bfDisable: return Pictures.GetDisableImage(Image);
-    case bfNone: break;
-  }
-  return false;
-}
-
 // The height of the caption's lines, broken at explicit line breaks only.
 int32_t CaptionHeight(TCustomBitmap32& Bitmap, const std::wstring& Text) {
   int32_t height = 0;

@@ -9,17 +9,6 @@
 
 namespace {
 
-bool CutStateFrame(TPngPictures& Pictures, TButtonFrame Frame, TCustomBitmap32* Image) {
-  switch (Frame) {
-    case bfNormal: return Pictures.GetNormalImage(Image);
-    case bfHot: return Pictures.GetHotImage(Image);
-    case bfPressed: return Pictures.GetPressedImage(Image);
-    case bfDisable: return Pictures.GetDisableImage(Image);
-    case bfNone: break;
-  }
-  return false;
-}
-
 void SetUpPictures(TPngPictures& P, const wchar_t* Image, int32_t Count, int32_t Normal, int32_t Hot, int32_t Pressed,
                    int32_t Disable, bool MultiLine) {
   P.Lock();

@@ -16,6 +16,7 @@
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
 #include "skin/gallery/gallery_edit_items.h"
+#include "skin/gallery/gallery_support.h"
 #include "skin/gallery/gallery_skin_res.h"
 #include "skin/gallery/gallery_toolbar.h"
 #include "skin/gallery/gallery_layer_border.h"
@@ -34,13 +35,6 @@
 #include <vector>
 
 namespace {
-
-void SetTahoma(TFont& Font, int Height, TColor Color) {
-  Font.SetName(L"Tahoma");
-  Font.SetHeight(Height);
-  Font.SetColor(Color);
-  Font.SetCharset(DEFAULT_CHARSET);
-}
 
 class TGalleryForm : public TForm {
 public:
@@ -93,19 +87,7 @@ private:
     return label;
   }
 
-  void AddFrame() {
-    auto* skin = new TVelSkinForm(this);
-    skin->SetFlatFrame(true);
-    skin->SetTitlerColor(16715740);
-    auto* minimize = new TVelSkinSystemButton(this);
-    minimize->SetKind(bkMinimize);
-    minimize->Pos().SetXValue(70);
-    minimize->Pos().SetUseDefault(false);
-    new TVelSkinSystemButton(this);
-    auto* caption = new TVelSkinNCLabel(this);
-    caption->SetCaption(L"Skin gallery");
-    SetTahoma(caption->Font(), -11, clWhite);
-  }
+  void AddFrame() { AddGalleryFrame(this, L"Skin gallery", true); }
 
   // Panels and border panels in every look, over the form.
   void AddPanels() {
@@ -365,36 +347,7 @@ private:
 // The whole window as it is on screen, frame included, as a 32-bit BMP.
 bool SaveWindowShot(HWND Window, const std::wstring& Path) {
   RECT r;
-  if (!GetWindowRect(Window, &r)) return false;
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  BITMAPINFOHEADER ih{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
-  int rows = 0;
-  {
-    TWindowDC screen(nullptr);
-    TMemoryDC memory(screen.Get());
-    TGdiBitmap bitmap(CreateCompatibleBitmap(screen.Get(), w, h));
-    if (!bitmap) return false;
-    {
-      TSelectObject select(memory.Get(), bitmap.Get());
-      BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), r.left, r.top, SRCCOPY);
-    }
-    BITMAPINFO bi{};
-    bi.bmiHeader = ih;
-    rows = GetDIBits(memory.Get(), bitmap.Get(), 0, h, pixels.data(), &bi, DIB_RGB_COLORS);
-  }
-  if (rows != h) return false;
-  // The screen has no alpha; the file says opaque.
-  for (uint32_t& p : pixels) p |= 0xFF000000u;
-  FILE* f = _wfopen(Path.c_str(), L"wb");
-  if (!f) return false;
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof ih;
-  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
-  const bool ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&ih, sizeof ih, 1, f) == 1 &&
-                  std::fwrite(pixels.data(), 4, pixels.size(), f) == pixels.size();
-  return std::fclose(f) == 0 && ok;
+  return GetWindowRect(Window, &r) && SaveScreenRect(r, Path);
 }
 
 void PumpFor(DWORD Ms) {

@@ -1,5 +1,7 @@
 #include "skin/gallery/gallery_layer_border.h"
 
+#include "skin/gallery/gallery_support.h"
+
 #include "skin/controls/buttons.h"
 #include "skin/frame/layer_border.h"
 #include "skin/frame/nc_buttons.h"
@@ -9,13 +11,6 @@
 
 namespace {
 
-void SetTahoma(TFont& Font, int Height, TColor Color) {
-  Font.SetName(L"Tahoma");
-  Font.SetHeight(Height);
-  Font.SetColor(Color);
-  Font.SetCharset(DEFAULT_CHARSET);
-}
-
 // A small skinned window with a soft shadow around it; closing hides it.
 class TLayerBorderDemoForm : public TForm {
 public:
@@ -24,13 +19,8 @@ public:
     SetBounds(0, 0, 400, 300);
     SetPosition(poScreenCenter);
     SetTahoma(Font(), -11, clWindowText);
-    auto* skin = new TVelSkinForm(this);
-    skin->SetFlatFrame(true);
-    skin->SetTitlerColor(16715740);
-    new TVelSkinSystemButton(this);
-    auto* caption = new TVelSkinNCLabel(this);
-    caption->SetCaption(L"Layered border");
-    SetTahoma(caption->Font(), -11, clWhite);
+    AddGalleryFrame(this, L"Layered border", false);
+    auto* skin = TVelFormSkinHelper::Instance().Get(this);
     auto* border = new TVelFormLayerBorder(this);
     border->SetTransparent(true);
     skin->SetImageBorder(border);

@@ -1,5 +1,7 @@
 #include "skin/gallery/gallery_menu.h"
 
+#include "skin/gallery/gallery_support.h"
+
 #include <shellapi.h>
 
 #include <cstdio>
@@ -19,12 +21,6 @@
 
 namespace {
 
-void SetTahoma(TFont& Font, TColor Color) {
-  Font.SetName(L"Tahoma");
-  Font.SetHeight(-11);
-  Font.SetColor(Color);
-}
-
 // A skinned window with a title-bar menu, a context menu on its client area,
 // and a label that tells which item was chosen last.
 class TMenuDemoForm : public TForm {
@@ -33,20 +29,12 @@ public:
     SetCaption(L"Window with a menu");
     SetClientSize(420, 260);
     SetPosition(poScreenCenter);
-    SetTahoma(Font(), clWindowText);
-    auto* skin = new TVelSkinForm(this);
-    skin->SetFlatFrame(true);
-    skin->SetTitlerColor(16715740);
-    auto* minimize = new TVelSkinSystemButton(this);
-    minimize->SetKind(bkMinimize);
-    minimize->Pos().SetXValue(70);
-    minimize->Pos().SetUseDefault(false);
-    new TVelSkinSystemButton(this);
-    auto* caption = new TVelSkinNCLabel(this);
-    caption->SetCaption(L"Window with a menu");
+    SetTahoma(Font(), -11, clWindowText);
+    // The caption sits right of the menu's items.
+    TVelSkinNCLabel* caption = AddGalleryFrame(this, L"Window with a menu", true);
     caption->Pos().SetAlign(caRight);
     caption->Pos().SetXValue(210);
-    SetTahoma(caption->Font(), clWhite);
+    auto* skin = TVelFormSkinHelper::Instance().Get(this);
 
     FChosen = new TVelSkinLabel(this);
     FChosen->SetBounds(16, 16, 380, 20);
@@ -57,7 +45,7 @@ public:
     Menu = new TMainMenu(this);
     BuildMainMenu();
     TVelSkinMainMenu& main = skin->MainMenu();
-    SetTahoma(main.Font(), clWhite);
+    SetTahoma(main.Font(), -11, clWhite);
     main.Pos().SetAlign(caLeft);
     main.Pos().SetXValue(5);
     main.Pos().SetYValue(5);
@@ -135,37 +123,6 @@ private:
 
   TVelSkinLabel* FChosen = nullptr;
 };
-
-// The screen's pixels in R as a top-down 32-bit BMP file.
-bool SaveScreenRect(const RECT& R, const std::wstring& Path) {
-  const int w = R.right - R.left, h = R.bottom - R.top;
-  if (w <= 0 || h <= 0) return false;
-  BITMAPINFOHEADER ih{sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-  std::vector<uint32_t> pixels(static_cast<size_t>(w) * h);
-  {
-    TWindowDC screen(nullptr);
-    TMemoryDC memory(screen.Get());
-    TGdiBitmap bitmap(CreateCompatibleBitmap(screen.Get(), w, h));
-    if (!bitmap) return false;
-    {
-      TSelectObject select(memory.Get(), bitmap.Get());
-      BitBlt(memory.Get(), 0, 0, w, h, screen.Get(), R.left, R.top, SRCCOPY);
-    }
-    BITMAPINFO bi{};
-    bi.bmiHeader = ih;
-    if (GetDIBits(memory.Get(), bitmap.Get(), 0, h, pixels.data(), &bi, DIB_RGB_COLORS) != h) return false;
-  }
-  for (uint32_t& p : pixels) p |= 0xFF000000u;
-  FILE* f = _wfopen(Path.c_str(), L"wb");
-  if (!f) return false;
-  BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
-  fh.bfOffBits = sizeof fh + sizeof ih;
-  fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
-  const bool ok = std::fwrite(&fh, sizeof fh, 1, f) == 1 && std::fwrite(&ih, sizeof ih, 1, f) == 1 &&
-                  std::fwrite(pixels.data(), 4, pixels.size(), f) == pixels.size();
-  return std::fclose(f) == 0 && ok;
-}
 
 // The demo window and the popup windows over it.
 RECT ShotRect(HWND Window) {

@@ -1,5 +1,7 @@
 #include "toolkit/win/imaging.h"
 
+#include "toolkit/win/com_ptr.h"
+
 #include <wincodec.h>
 
 #include <algorithm>
@@ -17,28 +19,6 @@ void CheckGraphicSize(int64_t Width, int64_t Height) {
 // ---- WIC -------------------------------------------------------------------------
 
 namespace {
-
-// Owns one COM interface pointer.
-template <class I> class TComPtr {
-public:
-  TComPtr() = default;
-  ~TComPtr() { Reset(); }
-  TComPtr(const TComPtr&) = delete;
-  TComPtr& operator=(const TComPtr&) = delete;
-  I* operator->() const { return FPtr; }
-  I* Get() const { return FPtr; }
-  I** Put() {
-    Reset();
-    return &FPtr;
-  }
-  void Reset() {
-    if (FPtr) FPtr->Release();
-    FPtr = nullptr;
-  }
-
-private:
-  I* FPtr = nullptr;
-};
 
 void CheckWIC(HRESULT Hr, const char* Call) {
   if (FAILED(Hr)) {

@@ -26,18 +26,6 @@ struct TPaintCounter {
   int Draws = 0;
 };
 
-// A popup menu that records where it was asked to show instead of showing.
-class TRecordingMenu : public TPopupMenu {
-public:
-  using TPopupMenu::TPopupMenu;
-  void Popup(int X, int Y) override {
-    ++Popups;
-    At = TPoint{X, Y};
-  }
-  int Popups = 0;
-  TPoint At{};
-};
-
 // Rebuilds the button's picture now and copies it out.
 using TPicture = std::unique_ptr<TBitmap32>;
 TPicture Repainted(TVelSkinCustomButton& B) {

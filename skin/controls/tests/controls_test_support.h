@@ -5,6 +5,7 @@
 
 #include "skin/controls/control_base.h"
 #include "skin/frame/tests/skinned_form_test_support.h"
+#include "toolkit/win/menus.h"
 
 #include <memory>
 
@@ -20,6 +21,18 @@ protected:
     ++Draws;
     if (Marker) Bitmap->SetPixelS(0, 0, Marker);
   }
+};
+
+// A popup menu that records where it was asked to show instead of showing.
+class TRecordingMenu : public TPopupMenu {
+public:
+  using TPopupMenu::TPopupMenu;
+  void Popup(int X, int Y) override {
+    ++Popups;
+    At = TPoint{X, Y};
+  }
+  int Popups = 0;
+  TPoint At{};
 };
 
 // A buffer pixel as 0x00RRGGBB.

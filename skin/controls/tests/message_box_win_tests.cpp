@@ -536,6 +536,8 @@ TEST_F(MessageBoxWin, TheBoxTakesTheLookTheMainWindowPublishedAndPublishesNoneOf
   constexpr TColor green = 0x00A000;
   SkinMessageSettings().FormSkinRes = std::make_unique<TVelFormSkinRes>();
   SkinMessageSettings().FormSkinRes->SetTitlerColor(green);
+  // Every frame setting comes from them, the gradient too: off, the title is the plain colour.
+  SkinMessageSettings().FormSkinRes->SetActiveGradient(false);
   TScopeExit reset([] { SkinMessageSettings().FormSkinRes.reset(); });
   TBoxScript second({[](TVelSkinMessageForm& Box) {
                        RedrawWindow(Box.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);

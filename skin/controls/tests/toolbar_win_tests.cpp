@@ -12,18 +12,6 @@
 
 namespace {
 
-// A popup menu that records where it was asked to show instead of showing.
-class TRecordingMenu : public TPopupMenu {
-public:
-  using TPopupMenu::TPopupMenu;
-  void Popup(int X, int Y) override {
-    ++Popups;
-    At = TPoint{X, Y};
-  }
-  int Popups = 0;
-  TPoint At{};
-};
-
 // Lets a pending delayed refresh run, then rebuilds the picture now.
 void Repaint(TVelSkinToolbar* T) {
   PumpFor(30);
