@@ -47,9 +47,8 @@ void Click(TWinControl* Control) {
 }
 
 TVelSkinMessageForm* OpenBox() {
-  for (HWND w : VisibleThreadWindows(nullptr))
-    if (auto* box = dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(w))) return box;
-  return nullptr;
+  const std::vector<TVelSkinMessageForm*> boxes = OpenSkinMessages();
+  return boxes.empty() ? nullptr : boxes.front();
 }
 
 // A click on the colour that finishes a rigged board until the box is on

@@ -66,9 +66,8 @@ void InjectClick(TPoint At) {
 
 // The open skinned message box (the win message), if any.
 TVelSkinMessageForm* OpenBox() {
-  for (HWND w : VisibleThreadWindows(nullptr))
-    if (auto* box = dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(w))) return box;
-  return nullptr;
+  const std::vector<TVelSkinMessageForm*> boxes = OpenSkinMessages();
+  return boxes.empty() ? nullptr : boxes.front();
 }
 
 void PressBoxOk(HWND, UINT, UINT_PTR Id, DWORD) {

@@ -87,9 +87,8 @@ TLiveCounts SettledLiveCounts() {
 
 // The open skinned message box with the given title, if any.
 TVelSkinMessageForm* OpenBox(const std::wstring& Title) {
-  for (HWND w : VisibleThreadWindows(nullptr))
-    if (auto* box = dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(w)))
-      if (box->FCaption->Caption() == Title) return box;
+  for (TVelSkinMessageForm* box : OpenSkinMessages())
+    if (box->FCaption->Caption() == Title) return box;
   return nullptr;
 }
 

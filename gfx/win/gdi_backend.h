@@ -200,6 +200,11 @@ private:
 // bitmap has no DC. Lock it around each use.
 TCanvas& StockBitmapCanvas();
 
+// The size of the first N characters of Text in Font as DrawTextW with
+// DT_CALCRECT and Flags measures them (from a rectangle of no width), on the
+// stock canvas.
+SIZE MeasureTextRect(TFont& Font, const wchar_t* Text, size_t N, uint32_t Flags);
+
 // Recreates Font's handle with the given LOGFONT quality (DEFAULT_QUALITY 0,
 // NONANTIALIASED_QUALITY 3, ANTIALIASED_QUALITY 4, ...). A font named
 // "Default" is created with the face "MS Sans Serif".

@@ -45,6 +45,17 @@ TCanvas& StockBitmapCanvas() {
   return stock.Canvas;
 }
 
+SIZE MeasureTextRect(TFont& Font, const wchar_t* Text, size_t N, uint32_t Flags) {
+  TCanvas& canvas = StockBitmapCanvas();
+  TCanvasLock lock(canvas);
+  const auto font = Font.Resource();
+  const TSelectObject select(canvas.Handle(), font->Get());
+  RECT r{0, 0, 0, 0};
+  DrawTextW(canvas.Handle(), Text, static_cast<int>(std::min<size_t>(N, INT_MAX)), &r,
+            ReadOnlyTextFlags(Flags) | DT_CALCRECT);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
 void SetFontQuality(TFont& Font, uint8_t Quality) {
   LOGFONTW lf{};
   lf.lfHeight = Font.Height();

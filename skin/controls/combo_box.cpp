@@ -544,7 +544,8 @@ void TVelSkinCustomComboBox::DrawControl(TBitmap32* Bitmap) {
   if (index >= 0 && index < ItemCount()) {
     const TRect textRect{0, 0, w, h};
     if (OnComboBoxDrawItem) {
-      OnComboBoxDrawItem(this, &::Canvas(item), index, w, h, textRect, focused ? odFocused : 0);
+      const TOwnerDrawState state = focused ? TOwnerDrawState(odFocused) : 0;
+      OnComboBoxDrawItem(this, &::Canvas(item), index, w, h, textRect, state);
     } else {
       const std::wstring text = Items().Strings(index);
       const int32_t th = TextHeightW(item, text.empty() ? L" " : text);

@@ -5,22 +5,11 @@
 #include "gfx/win/gdi_backend.h"
 #include "skin/resources/skin_draw_win.h"
 #include "skin/resources/skin_res_manager.h"
-#include "toolkit/core/scope.h"
 
 namespace {
 
 // The caption's size in Font with explicit line breaks only.
-SIZE MeasureCaption(TFont& Font, const std::wstring& Text) {
-  TCanvas& canvas = StockBitmapCanvas();
-  canvas.Lock();
-  TScopeExit unlock([&] { canvas.Unlock(); });
-  const auto font = Font.Resource();
-  const TSelectObject select(canvas.Handle(), font->Get());
-  RECT r{0, 0, 0, 0};
-  DrawTextW(canvas.Handle(), Text.c_str(), static_cast<int>(std::min<size_t>(Text.size(), INT32_MAX)), &r,
-            DT_CALCRECT);
-  return SIZE{r.right - r.left, r.bottom - r.top};
-}
+SIZE MeasureCaption(TFont& Font, const std::wstring& Text) { return MeasureTextRect(Font, Text.c_str(), Text.size(), 0); }
 
 }  // namespace
 

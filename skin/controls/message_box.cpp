@@ -7,7 +7,6 @@
 #include "skin/controls/group_box.h"
 #include "skin/frame/layer_border.h"
 #include "skin/resources/skin_res_manager.h"
-#include "toolkit/core/scope.h"
 #include "toolkit/win/application.h"
 #include "toolkit/win/clipboard.h"
 
@@ -16,15 +15,7 @@ namespace {
 // The width and height of Text on one line in Font; '&' counts as a
 // character of its own.
 SIZE MeasureLine(TFont& Font, const wchar_t* Text, size_t N) {
-  TCanvas& canvas = StockBitmapCanvas();
-  canvas.Lock();
-  TScopeExit unlock([&] { canvas.Unlock(); });
-  const auto font = Font.Resource();
-  const TSelectObject select(canvas.Handle(), font->Get());
-  RECT r{0, 0, 0, 0};
-  DrawTextW(canvas.Handle(), Text, static_cast<int>(std::min<size_t>(N, INT32_MAX)), &r,
-            DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
-  return SIZE{r.right - r.left, r.bottom - r.top};
+  return MeasureTextRect(Font, Text, N, DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // The work area the box must stay inside: that of the monitor it is centred
@@ -289,4 +280,11 @@ int ShowSkinMessageEx(const std::wstring& Caption, const std::wstring& Text, uin
 int ShowSkinMessage(const std::wstring& Caption, const std::wstring& Text, uint8_t Kind, TVelMsgButtons Buttons) {
   bool checked = false;
   return ShowSkinMessageEx(Caption, Text, Kind, Buttons, false, checked, -100000, -100000);
+}
+
+std::vector<TVelSkinMessageForm*> OpenSkinMessages() {
+  std::vector<TVelSkinMessageForm*> boxes;
+  for (HWND w : VisibleThreadWindows(nullptr))
+    if (auto* box = dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(w))) boxes.push_back(box);
+  return boxes;
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "skin/controls/labels.h"
 #include "skin/controls/message_box_layout.h"
@@ -81,3 +82,7 @@ int ShowSkinMessageEx(const std::wstring& Caption, const std::wstring& Text, uin
                       bool ShowCheck, bool& Checked, int32_t X, int32_t Y);
 // Centred, without the check box.
 int ShowSkinMessage(const std::wstring& Caption, const std::wstring& Text, uint8_t Kind, TVelMsgButtons Buttons);
+
+// The boxes this thread shows now, from the top of the z-order (the
+// innermost of nested boxes is the enabled one).
+std::vector<TVelSkinMessageForm*> OpenSkinMessages();

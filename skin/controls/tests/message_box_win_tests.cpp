@@ -24,16 +24,8 @@ using B = TVelMsgButton;
 const std::wstring WinText = L"你用 6 种颜色完成了中画面游戏\r\n移动: 25\r\n用时: 00:01:23";
 constexpr int TimedOut = 99;
 
-// The boxes on screen; the innermost one is the enabled one.
-std::vector<TVelSkinMessageForm*> OpenBoxes() {
-  std::vector<TVelSkinMessageForm*> boxes;
-  for (HWND w : VisibleThreadWindows(nullptr))
-    if (auto* box = dynamic_cast<TVelSkinMessageForm*>(TWinControl::FindControl(w))) boxes.push_back(box);
-  return boxes;
-}
-
 TVelSkinMessageForm* InnerBox() {
-  for (TVelSkinMessageForm* box : OpenBoxes())
+  for (TVelSkinMessageForm* box : OpenSkinMessages())
     if (IsWindowEnabled(box->Handle())) return box;
   return nullptr;
 }
@@ -75,7 +67,7 @@ public:
 private:
   void Tick() {
     if (GetTickCount() - FStart > FTimeout) {
-      for (TVelSkinMessageForm* box : OpenBoxes()) box->SetModalResult(TimedOut);
+      for (TVelSkinMessageForm* box : OpenSkinMessages()) box->SetModalResult(TimedOut);
       return;
     }
     if (Finished()) return;
@@ -210,7 +202,7 @@ protected:
     MoveCursor(5, 5);
     PumpFor(20);
     // Every box is gone with all its parts, whichever way it was closed.
-    EXPECT_TRUE(OpenBoxes().empty());
+    EXPECT_TRUE(OpenSkinMessages().empty());
     EXPECT_EQ(TVelWinControlHelper::Instance().Count(), FSkinnedControls);
     EXPECT_EQ(TVelFormSkinHelper::Instance().Count(), FSkinnedForms);
   }
@@ -430,7 +422,7 @@ TEST_F(MessageBoxWin, ABoxOpenedFromInsideABoxReturnsToItAndEnablesTheRightWindo
                      },
                      [](TVelSkinMessageForm& Inner) {
                        EXPECT_EQ(Inner.FCaption->Caption(), L"Inner");
-                       const std::vector<TVelSkinMessageForm*> boxes = OpenBoxes();
+                       const std::vector<TVelSkinMessageForm*> boxes = OpenSkinMessages();
                        EXPECT_EQ(boxes.size(), 2u);
                        for (TVelSkinMessageForm* box : boxes)
                          EXPECT_EQ(IsWindowEnabled(box->Handle()) != 0, box == &Inner);

@@ -419,7 +419,9 @@ TEST_F(LayerBorderWin, ATinyFormGetsNoNegativeWindows) {
     EXPECT_GE(r.bottom, r.top);
   }
   // No rows are left for the side windows: they show nothing.
-  if (f.bottom - f.top < 10) EXPECT_FALSE(IsWindowVisible(Side(*form.Border, mpflLeft)));
+  if (f.bottom - f.top < 10) {
+    EXPECT_FALSE(IsWindowVisible(Side(*form.Border, mpflLeft)));
+  }
   form.SetBounds(300, 200, 400, 300);
   ASSERT_TRUE(PumpUntil([&] { return BorderShown(*form.Border); }));
   ExpectAround(*form.Border, WindowRect(form.Handle()), true);

@@ -17,14 +17,6 @@ namespace {
 // A place on the desktop that the centred form does not cover.
 constexpr int AwayX = 5, AwayY = 5;
 
-TMenuItem* Item(TMenuItem* Parent, const std::wstring& Caption, std::vector<std::wstring>* Clicked = nullptr) {
-  auto* item = new TMenuItem();
-  item->SetCaption(Caption);
-  if (Clicked) item->OnClick = [Clicked, Caption](TObject*) { Clicked->push_back(Caption); };
-  Parent->Add(item);
-  return item;
-}
-
 class MainMenuWin : public ::testing::Test {
 protected:
   void SetUp() override {

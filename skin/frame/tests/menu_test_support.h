@@ -11,7 +11,17 @@
 #include <vector>
 
 #include "skin/frame/tests/frame_test_support.h"
+#include "toolkit/win/menus.h"
 #include "toolkit/win/timers.h"
+
+// A sub-item of Parent with Caption; a click records the caption in Clicked.
+inline TMenuItem* Item(TMenuItem* Parent, const std::wstring& Caption, std::vector<std::wstring>* Clicked = nullptr) {
+  auto* item = new TMenuItem();
+  item->SetCaption(Caption);
+  if (Clicked) item->OnClick = [Clicked, Caption](TObject*) { Clicked->push_back(Caption); };
+  Parent->Add(item);
+  return item;
+}
 
 // Each step runs on a timer tick until it answers true, then the next one;
 // a step that waits longer than its share of time fails the run. A menu's

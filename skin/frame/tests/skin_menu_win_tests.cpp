@@ -14,14 +14,6 @@
 
 namespace {
 
-TMenuItem* Item(TMenuItem* Parent, const std::wstring& Caption, std::vector<std::wstring>* Clicked = nullptr) {
-  auto* item = new TMenuItem();
-  item->SetCaption(Caption);
-  if (Clicked) item->OnClick = [Clicked, Caption](TObject*) { Clicked->push_back(Caption); };
-  Parent->Add(item);
-  return item;
-}
-
 BOOL Setting(UINT Action) {
   BOOL value = 2;
   SystemParametersInfoW(Action, 0, &value, 0);
