@@ -113,10 +113,15 @@ TRect GlyphBox(const TRect& Cell) {
 }
 
 void DrawColorGlyph(TCustomBitmap32* Dst, const TRect& Cell, int32_t ColorIndex, TColor32 Ink) {
+  DrawColorGlyphInBox(Dst, GlyphBox(Cell), ColorIndex, Ink);
+}
+
+void DrawColorGlyphInBox(TCustomBitmap32* Dst, const TRect& Box, int32_t ColorIndex, TColor32 Ink) {
   if (!Dst || Dst->Empty() || ColorIndex < 0 || ColorIndex >= GlyphCount) return;
-  const TRect box = GlyphBox(Cell);
+  const int64_t side = int64_t(Box.Right) - Box.Left;
+  if (side < MinGlyphSide || side > MaxGlyphSide || int64_t(Box.Bottom) - Box.Top != side) return;
   TRect clip;
-  if (IsRectEmpty(box) || !IntersectRect(clip, box, Dst->ClipRect()) || IsRectEmpty(clip)) return;
+  if (!IntersectRect(clip, Box, Dst->ClipRect()) || IsRectEmpty(clip)) return;
   if (Dst->MeasuringMode()) {
     Dst->Changed(clip);
     return;
@@ -124,12 +129,12 @@ void DrawColorGlyph(TCustomBitmap32* Dst, const TRect& Cell, int32_t ColorIndex,
   // The shape is rasterized in the box's own coordinates (small, so always in
   // fixed-point range) and the spans are moved onto the cell when filled.
   TPolygonRasterizer rasterizer;
-  rasterizer.Reset({clip.Left - box.Left, clip.Top - box.Top, clip.Right - box.Left, clip.Bottom - box.Top});
-  AddGlyphContours(rasterizer, ColorIndex, box.Width());
+  rasterizer.Reset({clip.Left - Box.Left, clip.Top - Box.Top, clip.Right - Box.Left, clip.Bottom - Box.Top});
+  AddGlyphContours(rasterizer, ColorIndex, Box.Width());
   if (!rasterizer.HasCells()) return;
 
   TSolidPolygonFiller filler(Ink, Dst->CombineMode());
-  TGlyphSpans ctx{Dst, &filler, box.Left, box.Top, {}, false};
+  TGlyphSpans ctx{Dst, &filler, Box.Left, Box.Top, {}, false};
   {
     TUpdateScope update(*Dst);
     rasterizer.Render(pfAlternate, true, FillGlyphSpan, &ctx);

@@ -22,9 +22,12 @@ TRect GlyphBox(const TRect& Cell);
 
 // Draws glyph ColorIndex centred in Cell with Ink, anti-aliased, laid on by
 // Dst's combine mode and clipped to Cell and Dst's clip rectangle. Other
-// indices, tiny cells and a null or empty Dst draw nothing. The pixels inside
-// the glyph box depend only on the box's side, not on where the cell is.
+// indices, tiny cells and a null or empty Dst draw nothing.
 void DrawColorGlyph(TCustomBitmap32* Dst, const TRect& Cell, int32_t ColorIndex, TColor32 Ink);
+// The same glyph drawn into Box, a square of MinGlyphSide..MaxGlyphSide as
+// GlyphBox gives (other boxes draw nothing). Its pixels depend only on the
+// box's side, not on where the box is, so a rendered glyph can be reused.
+void DrawColorGlyphInBox(TCustomBitmap32* Dst, const TRect& Box, int32_t ColorIndex, TColor32 Ink);
 
 // Opaque black on light backgrounds, opaque white on dark ones: whichever
 // contrasts more by relative luminance (the background's alpha is ignored).

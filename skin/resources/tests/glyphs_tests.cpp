@@ -174,6 +174,9 @@ TEST(ColorGlyphs, BadIndicesCellsAndTargetsDrawNothing) {
                             TRect{INT_MAX, INT_MAX, INT_MIN, INT_MIN}, TRect{100, 100, 140, 140},
                             TRect{-50, -50, -10, -10}})
     DrawColorGlyph(&b, cell, 0, kInk);
+  // Boxes too large, too small or not square.
+  for (const TRect& box : {TRect{0, 0, 21, 21}, TRect{0, 0, 4, 4}, TRect{0, 0, 10, 11}, TRect{INT_MAX, 0, INT_MIN, 20}})
+    DrawColorGlyphInBox(&b, box, 0, kInk);
   EXPECT_TRUE(Unchanged(b, kBack, TRect{}));
   DrawColorGlyph(nullptr, {0, 0, 30, 30}, 0, kInk);
   TBitmap32 empty;
