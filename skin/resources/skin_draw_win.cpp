@@ -1,8 +1,11 @@
 #include "skin/resources/skin_draw_win.h"
 
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 #include "gfx/color32.h"
+#include "skin/resources/glyphs.h"
 #include "skin/resources/image_decode.h"
 #include "skin/resources/skin_draw.h"
 
@@ -47,6 +50,51 @@ bool IsBlank(const std::wstring& Text) {
 
 bool DrawableSize(int64_t W, int64_t H) {
   return W > 0 && H > 0 && W <= MaxImageSide && H <= MaxImageSide && W * H * 4 <= MaxImageBytes;
+}
+
+// Rendered glyphs in slots of one DIB section: one DC and one bitmap for the
+// whole cache, however many glyphs it holds, so the process's GDI object
+// count stays flat once it exists. When every slot is taken the cache starts
+// over; a board and its buttons need about sixteen.
+class TGlyphAtlas {
+public:
+  // The slot's top-left corner in DC() holding glyph Index of that side drawn
+  // over Background, rendered on first use.
+  TPoint Find(int32_t Index, int32_t Side, TColor32 Background) {
+    const uint32_t key = uint32_t(Index) << 29 | uint32_t(Side) << 24 | (Background & 0xFFFFFFu);
+    if (const auto it = FSlots.find(key); it != FSlots.end()) return SlotOrigin(it->second);
+    if (!FSurface) FSurface = std::make_unique<TDibSurface>(nullptr, Width, Width);
+    if (FSlots.size() >= SlotCount) FSlots.clear();
+    const int32_t slot = int32_t(FSlots.size());
+    const TPoint at = SlotOrigin(slot);
+
+    TBitmap32 glyph;
+    glyph.SetSize(Side, Side);
+    glyph.Clear(0xFF000000u | Background);
+    DrawColorGlyphInBox(&glyph, glyph.BoundsRect(), Index, GlyphInk(Background));
+    // Copies still queued from this slot must read it before it is rewritten.
+    GdiFlush();
+    for (int32_t y = 0; y < Side; ++y)
+      std::memcpy(FSurface->Bits() + size_t(at.Y + y) * Width + at.X, glyph.ScanLine(y), size_t(Side) * 4);
+    FSlots.emplace(key, slot);
+    return at;
+  }
+  HDC DC() const { return FSurface->DC(); }
+
+private:
+  static constexpr int32_t Columns = 8;
+  static constexpr size_t SlotCount = Columns * Columns;
+  static constexpr int32_t Width = Columns * MaxGlyphSide;
+  static TPoint SlotOrigin(int32_t Slot) { return {Slot % Columns * MaxGlyphSide, Slot / Columns * MaxGlyphSide}; }
+
+  std::unique_ptr<TDibSurface> FSurface;
+  std::unordered_map<uint32_t, int32_t> FSlots;
+};
+
+// GDI rejects coordinates much beyond 2^27; a glyph there is never visible.
+bool InGdiRange(const TRect& R) {
+  constexpr int32_t Limit = 1 << 27;
+  return R.Left > -Limit && R.Top > -Limit && R.Right < Limit && R.Bottom < Limit;
 }
 
 }  // namespace
@@ -110,4 +158,16 @@ void AlphaFillRect(HDC DC, const TRect& Rect, TColor Color, uint8_t Alpha) {
   GdiFlush();
   const BLENDFUNCTION blend{AC_SRC_OVER, 0, Alpha, 0};
   Win32Check(AlphaBlend(DC, Rect.Left, Rect.Top, w, h, work.DC(), 0, 0, w, h, blend), "AlphaBlend");
+}
+
+void DrawColorGlyph(HDC DC, const TRect& Cell, int32_t ColorIndex, TColor Background) {
+  if (!DC || ColorIndex < 0 || ColorIndex >= GlyphCount) return;
+  const TRect box = GlyphBox(Cell);
+  if (IsRectEmpty(box) || !InGdiRange(box)) return;
+  const TColor32 back = ToColor32(Background);
+  static std::mutex lock;
+  static TGlyphAtlas atlas;
+  std::lock_guard<std::mutex> guard(lock);
+  const TPoint at = atlas.Find(ColorIndex, box.Width(), back);
+  Win32Check(BitBlt(DC, box.Left, box.Top, box.Width(), box.Height(), atlas.DC(), at.X, at.Y, SRCCOPY), "BitBlt");
 }

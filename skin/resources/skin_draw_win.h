@@ -1,5 +1,6 @@
 // Skin drawing procedures that work on device contexts: the text glow, the
-// blank-alpha bitmap fill and the translucent rectangle. Windows only.
+// blank-alpha bitmap fill, the translucent rectangle and the colour glyphs.
+// Windows only.
 #pragma once
 
 #include <cstdint>
@@ -19,3 +20,10 @@ void FillAlpha(TGdiBitmap& Bitmap, uint8_t Alpha);
 
 // Blends a rectangle of Color onto DC at Rect with constant opacity Alpha.
 void AlphaFillRect(HDC DC, const TRect& Rect, TColor Color, uint8_t Alpha);
+
+// Draws glyph ColorIndex (glyphs.h) centred in Cell on DC, whose cell is
+// already filled with Background: the same pixels as the portable glyph laid
+// on that colour, copied opaquely over the glyph's box. Rendered glyphs are
+// kept per index, side and background colour, so a board costs one copy per
+// cell. Other indices, tiny cells and a null DC draw nothing.
+void DrawColorGlyph(HDC DC, const TRect& Cell, int32_t ColorIndex, TColor Background);
