@@ -38,7 +38,7 @@ TVelSkinComboBox* MakeChooser(TComponent* Owner, const wchar_t* Name, TWinContro
 
 TPanel* MakeColorPanel(TComponent* Owner, const wchar_t* Name, TWinControl* Parent, int Left, int Top, TColor Color,
                        int TabOrder) {
-  auto* panel = Make<TPanel>(Owner, Name, Parent, Left, Top, 50, 50);
+  auto* panel = Make<TColorButton>(Owner, Name, Parent, Left, Top, 50, 50);
   panel->SetColor(Color);
   panel->SetParentBackground(false);
   panel->SetBevelOuter(bvRaised);
@@ -143,7 +143,7 @@ Tmainwin::Tmainwin(TComponent* AOwner) : TForm(AOwner) {
   VelSkinPanel3->SetAlign(alBottom);
   VelSkinPanel3->SetBorderSides(0);
 
-  Gamefield = Make<TPaintBox>(this, L"Gamefield", GamePanel, 2, 2, 446, 450);
+  Gamefield = Make<TGameBoard>(this, L"Gamefield", GamePanel, 2, 2, 446, 450);
   Gamefield->SetAlign(alClient);
   // The board paints all of its area: the panel beneath leaves it out, so a
   // move repaints the board alone, never the panel's wash first.
@@ -217,8 +217,15 @@ void Tmainwin::FormCreate(TObject*) {
   Colors.assign(8, clNone);
   // By name, not by form order: palette index 3 is ColPanel4.
   ColorBtn = {ColPanel1, ColPanel2, ColPanel3, ColPanel4, ColPanel5, ColPanel6, ColPanel7, ColPanel8};
-  for (size_t i = 0; i < ColorBtn.size(); ++i) Colors[i] = ColorBtn[i]->Color();
+  for (size_t i = 0; i < ColorBtn.size(); ++i) {
+    Colors[i] = ColorBtn[i]->Color();
+    ColorBtn[i]->SetHint(L"Key " + std::to_wstring(i + 1));
+    ColorBtn[i]->SetShowHint(true);
+  }
   FRandom = std::make_unique<TGameRandom>();
+  for (TVelSkinLabel* readOut : {VelSkinLabel3, MoveNum}) readOut->SetShowHint(true);
+  Gamefield->OnDescription = [this] { return BoardDescription(); };
+  Gamefield->OnValue = [this] { return CursorDescription(); };
 }
 
 void Tmainwin::StartGameClick(TObject*) {
@@ -231,25 +238,31 @@ void Tmainwin::StartGameClick(TObject*) {
   YSize = XSize;
   NumColors = ColorCountForIndex(ChooseColors->ItemIndex());
   platform = GenerateBoard(XSize, YSize, NumColors, [this](int32_t Range) { return FRandom->Below(Range); });
+  FHistory.Clear();
+  FCursorX = FCursorY = 0;
+  FCursorShown = false;
+  FWonMoves = -1;
   for (int i = 0; i < 8; ++i) {
     ColorBtn[i]->SetVisible(i < NumColors);
     ColorBtn[i]->SetTag(i);
   }
   OverallTimer->SetEnabled(true);
   Gamefield->Invalidate();
+  StartSolver();
 }
 
 void Tmainwin::ColPanel1Click(TObject* Sender) {
   if (XSize <= 0) return;
   ++Moves;
-  MoveNum->SetCaption(std::to_wstring(Moves));
+  ShowMoveCount();
   auto* panel = dynamic_cast<TComponent*>(Sender);
   if (!panel) return;
   FloodFromCorner(static_cast<int32_t>(panel->Tag()));
 }
 
 void Tmainwin::FloodFromCorner(int32_t NewColor) {
-  if (::FloodFromCorner(platform, XSize, YSize, NewColor) == 0) return;
+  // Every counted move goes into the history, also one that changes nothing.
+  if (FHistory.Play(platform, XSize, YSize, NewColor) == 0) return;
   Gamefield->Invalidate();
   CheckFinished();
 }
@@ -260,6 +273,10 @@ void Tmainwin::CheckFinished() {
   OverallTimer->SetEnabled(false);
   XSize = 0;
   StartTime = -1;
+  FHistory.Clear();
+  FWonMoves = Moves;
+  StopSolver();
+  UpdateMoveHint();
   ShowSkinMessage(L"提 示", WinMessage(NumColors, SizeName, Moves, timeText), 3, {});
   Gamefield->Invalidate();
 }
@@ -290,6 +307,7 @@ void Tmainwin::GamefieldPaint(TObject*) {
       canvas.FillRect(TRect{x * cw, y * ch, x * cw + cw, y * ch + ch});
     }
   }
+  if (FGlyphs) PaintGlyphs(canvas, cw, ch);
   // An arrow from the corner to the centre of the player's cell, in the complement of its colour.
   const TColor corner = Colors[platform[0][0]];
   canvas.Pen().SetColor(static_cast<TColor>(~static_cast<uint32_t>(corner) & 0xFFFFFF));
@@ -301,4 +319,5 @@ void Tmainwin::GamefieldPaint(TObject*) {
   canvas.LineTo(hx, hy);
   canvas.MoveTo(cw / 4, hy);
   canvas.LineTo(hx, hy);
+  if (FCursorShown) PaintCursor(canvas, cw, ch);
 }

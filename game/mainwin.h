@@ -3,7 +3,10 @@
 // class turns clicks into rule calls and the board into pixels.
 #pragma once
 
+#include "game/board_view.h"
+#include "game/history.h"
 #include "game/rules.h"
+#include "game/solver.h"
 #include "skin/controls/buttons.h"
 #include "skin/controls/combo_box.h"
 #include "skin/controls/group_box.h"
@@ -17,8 +20,13 @@
 #include "toolkit/win/stdctrls.h"
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
+
+// Posted by the solver's worker thread when it has new figures (WParam: the
+// game they belong to).
+constexpr UINT WM_SOLVERPROGRESS = WM_APP + 1;
 
 class Tmainwin : public TForm {
 public:
@@ -32,7 +40,7 @@ public:
   TVelSkinPanel* GamePanel;
   TVelSkinPanel* VelSkinPanel2;
   TVelSkinPanel* VelSkinPanel3;
-  TPaintBox* Gamefield;
+  TGameBoard* Gamefield;
   TVelSkinButton* StartGame;
   TVelSkinLabel* VelSkinLabel1;
   TVelSkinComboBox* ChooseSize;
@@ -60,11 +68,47 @@ public:
   void GamefieldPaint(TObject* Sender);
   void OverallTimerTimer(TObject* Sender);
 
+protected:
+  void CMDialogKey(TWMKey& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void WMDestroy(TWMBase& Message) override;
+
 private:
   friend class TmainwinTestProbe;
 
   void FloodFromCorner(int32_t NewColor);
   void CheckFinished();
+
+  // Keyboard play (mainwin_keys.cpp): the keys of the game when no text
+  // field has the focus. True when the key was used.
+  bool GameKey(WORD Key, TShiftState Shift, bool Repeat);
+  bool TextFieldFocused() const;
+  void UndoMove();
+  void RedoMove();
+  void SetGlyphs(bool Value);
+  void MoveCursor(int DX, int DY);
+  void ShowMoveCount();
+  // Each cell's glyph, and the keyboard cursor's frame, over the painted cells.
+  void PaintGlyphs(TCanvas& Canvas, int CellWidth, int CellHeight);
+  void PaintCursor(TCanvas& Canvas, int CellWidth, int CellHeight);
+  // What a screen reader reads of the board.
+  std::wstring BoardDescription() const;
+  std::wstring CursorDescription() const;
+
+  // The solver (mainwin_solver.cpp): started for each dealt board, stopped
+  // by a new game, a win and the window's end; its figures become the hint
+  // of the move read-out.
+  void StartSolver();
+  void StopSolver();
+  void SolverProgressed(WPARAM Game);
+  void UpdateMoveHint();
+
+  // What the worker thread hands over: the newest figures of one game.
+  struct TSolverMailbox {
+    std::mutex Lock;
+    uint32_t Game = 0;
+    TSolverProgress Progress;
+  };
 
   int64_t StartTime = -1;
   int64_t Moves = 0;
@@ -75,6 +119,18 @@ private:
   TBoard platform;
   std::vector<TColor> Colors;
   std::vector<TPanel*> ColorBtn;
+  TMoveHistory FHistory;
+  bool FGlyphs = false;
+  // The board's keyboard cursor (cell column and row), drawn once an arrow key moved it.
+  int32_t FCursorX = 0, FCursorY = 0;
+  bool FCursorShown = false;
+  // The figures of the current game's solver; the player's count at the win.
+  uint32_t FGame = 0;
+  bool FHaveProgress = false;
+  TSolverProgress FProgress;
+  int64_t FWonMoves = -1;
+  std::shared_ptr<TSolverMailbox> FMailbox = std::make_shared<TSolverMailbox>();
+  std::unique_ptr<TSolverWorker> FSolver;
   // Seeded once, when the window is created.
   std::unique_ptr<TGameRandom> FRandom;
 };

@@ -5,7 +5,9 @@
 # included) with the dealt board is saved to build/screenshot.png (the window
 # before the press: build/screenshot-idle.png); then the colour buttons are
 # pressed in turn until the game is won, and the window with its win message
-# is saved to build/screenshot-win.png; then the game is closed.
+# is saved to build/screenshot-win.png; then the game is closed. Before the
+# play, the key G shows the colour glyphs and the pointer rests on the move
+# count for its solver hint: build/screenshot-glyphs.png.
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$repo/scripts/deps.sh" || exit 1
@@ -45,6 +47,14 @@ fi
   xdotool mousemove 865 405 click 1
   sleep 1
   import -window root -crop $window +repage "$out/screenshot.png"
+  # G shows the colour glyphs: the same board with its glyphs, and with the
+  # pointer resting on the move count, the solver hint over it; G again hides them.
+  xdotool key g
+  xdotool mousemove 386 767
+  sleep 2
+  import -window root -crop $window +repage "$out/screenshot-glyphs.png"
+  xdotool key g
+  sleep 0.3
   # Play on by pressing the six colour buttons in turn until the win message
   # shows its title bar (the title colour at the top of the centred box),
   # then save the window with the message over it.
