@@ -54,7 +54,7 @@ class TExactSearch {
 public:
   enum class TStep { Paused, Raised, Found };
 
-  // Bytes bounds the stack; Table may be shared by nothing else.
+  // Bytes bounds the stack; Table keeps what iterations prove, across them.
   TExactSearch(const TRegionGraph& G, TTransposition& Table, size_t Bytes);
   // Bytes of the stack for an iteration with this threshold.
   static size_t BytesFor(const TRegionGraph& G, int32_t Threshold);
@@ -63,7 +63,8 @@ public:
   bool Begin(int32_t Threshold);
   // Runs until Nodes more nodes are expanded (Paused), the iteration fails
   // (Raised: no solution within the threshold, NewBound() is the proven bound)
-  // or a solution is found (Found: Solution(), of exactly the threshold's length).
+  // or a solution is found (Found: Solution(), at most Threshold moves, so the
+  // optimum when Threshold was a proven bound).
   // Cancel makes it return Paused at once.
   TStep Step(uint64_t Nodes, const std::atomic<bool>& Cancel);
   int32_t NewBound() const { return FNewBound; }
