@@ -9,13 +9,7 @@ using namespace solver;
 
 int32_t SolverLowerBound(const TBoard& Board, int32_t XSize, int32_t YSize, int32_t NumColors) {
   if (!CheckBoard(Board, XSize, YSize, NumColors)) return 0;
-  const TRegionGraph graph(Board, XSize, YSize, NumColors);
-  const auto n = static_cast<size_t>(graph.Words());
-  std::vector<TWord> f(n), b(n);
-  uint64_t hash;
-  StartPosition(graph, f.data(), b.data(), &hash);
-  TBoundScratch scratch(graph);
-  return LowerBound(graph, f.data(), b.data(), scratch);
+  return StartLowerBound(TRegionGraph(Board, XSize, YSize, NumColors));
 }
 
 TMoveList GreedySolve(const TBoard& Board, int32_t XSize, int32_t YSize, int32_t NumColors) {
@@ -64,14 +58,7 @@ TSolverProgress Solve(const TBoard& Board, int32_t XSize, int32_t YSize, int32_t
   }
   const TRegionGraph graph(Board, XSize, YSize, NumColors);
   progress.Best = GreedyMoves(graph);
-  {
-    const auto n = static_cast<size_t>(graph.Words());
-  std::vector<TWord> f(n), b(n);
-    uint64_t hash;
-    StartPosition(graph, f.data(), b.data(), &hash);
-    TBoundScratch scratch(graph);
-    progress.LowerBound = LowerBound(graph, f.data(), b.data(), scratch);
-  }
+  progress.LowerBound = StartLowerBound(graph);
   report();
   if (progress.Optimal) return progress;
   auto upper = [&] { return int32_t(progress.Best.size()); };
@@ -90,7 +77,10 @@ TSolverProgress Solve(const TBoard& Board, int32_t XSize, int32_t YSize, int32_t
   double beamTime = 0, exactTime = 0;
   while (!Cancel.load(std::memory_order_relaxed) && !progress.Optimal && (exactOn || beamOn)) {
     const auto start = TClock::now();
-    if (beamOn && (!exactOn || beamTime <= exactTime)) {
+    // Time of the beam against the exact search's: a quarter while the gap
+    // is small enough for the exact search to close, as much when it is not.
+    const double share = upper() - progress.LowerBound <= 6 ? 0.25 : 1.0;
+    if (beamOn && (!exactOn || beamTime <= exactTime * share)) {
       TMoveList moves = beam.Run(width, upper(), Cancel);
       beamTime += SecondsSince(start);
       if (!moves.empty() && moves.size() < progress.Best.size()) {

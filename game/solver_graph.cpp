@@ -157,7 +157,9 @@ TBoundScratch::TBoundScratch(const TRegionGraph& G) : Seen(size_t(G.Words())) {
 // for every j a solution of n moves has n - (j - 1) >= #{c : M(c) >= j}. The
 // bound is the largest j - 1 + #{c : M(c) >= j}: at j = 1 the colours left, at
 // the eccentricity of the region at least the eccentricity.
-int32_t LowerBound(const TRegionGraph& G, const TWord* F, const TWord* B, TBoundScratch& S) {
+int32_t LowerBound(const TRegionGraph& G, const TWord* F, const TWord* B, TBoundScratch& S,
+                   int64_t* CellDistance) {
+  int64_t cellDistance = 0;
   const int32_t words = G.Words();
   S.Layer.clear();
   S.LayerColors.clear();
@@ -167,8 +169,10 @@ int32_t LowerBound(const TRegionGraph& G, const TWord* F, const TWord* B, TBound
   while (!S.Layer.empty()) {
     uint64_t colours = 0;
     S.Next.clear();
+    const int64_t j = int64_t(S.LayerColors.size()) + 1;
     for (const int32_t c : S.Layer) {
       colours |= uint64_t{1} << G.Color(c);
+      cellDistance += j * G.Cells(c);
       for (const int32_t* n = G.NeighboursBegin(c); n != G.NeighboursEnd(c); ++n)
         if (!TestBit(seen, *n)) {
           SetBit(seen, *n);
@@ -178,6 +182,7 @@ int32_t LowerBound(const TRegionGraph& G, const TWord* F, const TWord* B, TBound
     S.LayerColors.push_back(colours);
     std::swap(S.Layer, S.Next);
   }
+  if (CellDistance) *CellDistance = cellDistance;
   int32_t bound = 0;
   uint64_t farColours = 0;  // colours whose farthest component is at distance >= j
   for (int32_t j = int32_t(S.LayerColors.size()); j >= 1; --j) {
@@ -185,6 +190,15 @@ int32_t LowerBound(const TRegionGraph& G, const TWord* F, const TWord* B, TBound
     bound = std::max(bound, j - 1 + std::popcount(farColours));
   }
   return bound;
+}
+
+int32_t StartLowerBound(const TRegionGraph& G) {
+  const auto words = static_cast<size_t>(G.Words());
+  std::vector<TWord> f(words), b(words);
+  uint64_t hash;
+  StartPosition(G, f.data(), b.data(), &hash);
+  TBoundScratch scratch(G);
+  return LowerBound(G, f.data(), b.data(), scratch);
 }
 
 TMoveList GreedyMoves(const TRegionGraph& G) {

@@ -84,7 +84,13 @@ struct TBoundScratch {
 };
 
 // Admissible lower bound on the moves left from (F, B); 0 when finished.
-int32_t LowerBound(const TRegionGraph& G, const TWord* F, const TWord* B, TBoundScratch& S);
+// CellDistance, when given, receives the sum over the cells outside F of
+// their component's distance from F: how far the rest of the board still is.
+int32_t LowerBound(const TRegionGraph& G, const TWord* F, const TWord* B, TBoundScratch& S,
+                   int64_t* CellDistance = nullptr);
+
+// LowerBound at the start.
+int32_t StartLowerBound(const TRegionGraph& G);
 
 // The greedy player's moves from the start (see GreedySolve).
 TMoveList GreedyMoves(const TRegionGraph& G);

@@ -29,45 +29,40 @@ int32_t ForcedColor(const TRegionGraph& G, const TWord* F, const TWord* B, uint6
 
 // ---- Transposition table ----------------------------------------------------
 
-TTransposition::TTransposition(int32_t Words, size_t Bytes) : FWords(Words) {
-  const size_t entry = sizeof(TSlot) + size_t(Words) * sizeof(TWord);
-  FBuckets = Bytes / (entry * BucketSize);
-  FSlots.resize(FBuckets * BucketSize);
-  FKeys.resize(FSlots.size() * size_t(Words));
+TTransposition::TTransposition(int32_t Words, size_t Bytes) : FWords(Words), FStride(2 + size_t(Words)) {
+  FBuckets = Bytes / (FStride * sizeof(TWord) * BucketSize);
+  if (FBuckets == 0) return;
+  FEntries.reset(static_cast<TWord*>(std::calloc(FBuckets * BucketSize * FStride, sizeof(TWord))));
+  if (!FEntries) FBuckets = 0;  // no memory for it: search without a table
 }
 
 int32_t TTransposition::Lookup(const TWord* F, uint64_t Hash) const {
   if (FBuckets == 0) return 0;
   const size_t first = Bucket(Hash) * BucketSize;
-  for (size_t i = first; i < first + BucketSize; ++i) {
-    const TSlot& s = FSlots[i];
-    if (s.Bound && s.Hash == Hash && std::memcmp(&FKeys[i * FWords], F, size_t(FWords) * sizeof(TWord)) == 0)
-      return s.Bound;
-  }
+  for (size_t i = first; i < first + BucketSize; ++i)
+    if (const TWord* e = Entry(i); Holds(e, F, Hash)) return int32_t(e[1] & 0xFFFF);
   return 0;
 }
 
 void TTransposition::Store(const TWord* F, uint64_t Hash, int32_t Bound, uint64_t Work) {
   if (FBuckets == 0 || Bound <= 0) return;
   // Lowering a lower bound keeps it true, so clamping to the field is safe.
-  const auto bound = uint16_t(std::min(Bound, 0xFFFF));
-  const auto work = uint32_t(std::min<uint64_t>(Work, 0xFFFFFFFFu));
+  const TWord bound = TWord(std::min(Bound, 0xFFFF));
+  const TWord work = std::min<uint64_t>(Work, 0xFFFFFFFFu);
   const size_t first = Bucket(Hash) * BucketSize;
-  size_t victim = first;
+  TWord* victim = Entry(first);
   for (size_t i = first; i < first + BucketSize; ++i) {
-    TSlot& s = FSlots[i];
-    if (s.Bound && s.Hash == Hash && std::memcmp(&FKeys[i * FWords], F, size_t(FWords) * sizeof(TWord)) == 0) {
-      s.Bound = std::max(s.Bound, bound);
-      s.Work = std::max(s.Work, work);
+    TWord* e = Entry(i);
+    if (Holds(e, F, Hash)) {
+      e[1] = std::max(e[1] & 0xFFFF, bound) | (std::max(e[1] >> 32, work) << 32);
       return;
     }
-    const TSlot& v = FSlots[victim];
-    if (v.Bound && (!s.Bound || s.Work < v.Work)) victim = i;
+    if ((victim[1] & 0xFFFF) && (!(e[1] & 0xFFFF) || (e[1] >> 32) < (victim[1] >> 32))) victim = e;
   }
-  TSlot& s = FSlots[victim];
-  if (!s.Bound) ++FUsed;
-  s = {Hash, work, bound, 0};
-  std::memcpy(&FKeys[victim * FWords], F, size_t(FWords) * sizeof(TWord));
+  if (!(victim[1] & 0xFFFF)) ++FUsed;
+  victim[0] = Hash;
+  victim[1] = bound | (work << 32);
+  std::memcpy(victim + 2, F, size_t(FWords) * sizeof(TWord));
 }
 
 // ---- Exact search -----------------------------------------------------------
@@ -191,9 +186,9 @@ TExactSearch::TStep TExactSearch::Step(uint64_t Nodes, const std::atomic<bool>& 
 TBeamSearch::TBeamSearch(const TRegionGraph& G, size_t Bytes) : FGraph(G), FScratch(G), FBytes(Bytes) {}
 
 size_t TBeamSearch::MaxWidth(int32_t Limit) const {
-  // Two levels of positions with hash and cells, the candidates of one level
+  // Two levels of positions with their hashes, the candidates of one level
   // and, per level, each position's parent and move.
-  const size_t perWidth = 2 * (2 * size_t(FGraph.Words()) * sizeof(TWord) + sizeof(uint64_t) + sizeof(int32_t)) +
+  const size_t perWidth = 2 * (2 * size_t(FGraph.Words()) * sizeof(TWord) + sizeof(uint64_t)) +
                           size_t(FGraph.NumColors()) * sizeof(TCandidate) +
                           size_t(std::max(Limit, 1)) * (sizeof(uint32_t) + sizeof(uint8_t));
   return FBytes / perWidth;
@@ -204,12 +199,9 @@ TMoveList TBeamSearch::Run(size_t Width, int32_t Limit, const std::atomic<bool>&
   if (Width == 0) return {};
   const size_t words = size_t(FGraph.Words());
   const size_t state = 2 * words;
-  int64_t totalCells = 0;
-  for (int32_t c = 0; c < FGraph.Count(); ++c) totalCells += FGraph.Cells(c);
 
   std::vector<TWord> level(state), next;
   std::vector<uint64_t> hashes(1), nextHashes;
-  std::vector<int64_t> cells(1, FGraph.Cells(0)), nextCells;
   std::vector<TCandidate> candidates;
   std::vector<uint32_t> parents;  // per level, the parent of each position
   std::vector<uint8_t> moves;
@@ -219,6 +211,8 @@ TMoveList TBeamSearch::Run(size_t Width, int32_t Limit, const std::atomic<bool>&
   level.reserve(Width * state);
   next.reserve(Width * state);
   candidates.reserve(Width * size_t(FGraph.NumColors()));
+  parents.reserve(Width * size_t(Limit));
+  moves.reserve(Width * size_t(Limit));
 
   auto solution = [&](size_t parent, int32_t colour) {
     TMoveList path(levelStart.size() + 1);
@@ -243,37 +237,39 @@ TMoveList TBeamSearch::Run(size_t Width, int32_t Limit, const std::atomic<bool>&
       for (; colours; colours &= colours - 1) {
         const int32_t c = std::countr_zero(colours);
         uint64_t hash = hashes[i];
-        const int32_t gain = PlayColor(FGraph, f, b, c, scratch.data(), scratch.data() + words, &hash);
+        PlayColor(FGraph, f, b, c, scratch.data(), scratch.data() + words, &hash);
         if (AllZero(scratch.data() + words, int32_t(words))) return solution(i, c);
-        const int32_t bound = LowerBound(FGraph, scratch.data(), scratch.data() + words, FScratch);
+        int64_t distance = 0;
+        const int32_t bound = LowerBound(FGraph, scratch.data(), scratch.data() + words, FScratch, &distance);
         if (depth + 1 + bound >= Limit) continue;
-        const auto left = uint64_t(totalCells - cells[i] - gain);
-        candidates.push_back({(uint64_t(bound) << 32) | left, hash, uint32_t(i), c});
+        candidates.push_back({(uint64_t(bound) << 40) | uint64_t(distance), hash, uint32_t(i), c});
       }
     }
-    if (candidates.empty()) return {};
-    std::sort(candidates.begin(), candidates.end());
-    // Equal positions have equal keys and hashes, so they sit side by side.
+    if (candidates.empty() || Cancel.load(std::memory_order_relaxed)) return {};
+    // Only the best twice Width need order; equal positions have equal keys
+    // and hashes, so once sorted they sit side by side.
+    const size_t keep = std::min(candidates.size(), 2 * Width);
+    if (keep < candidates.size())
+      std::nth_element(candidates.begin(), candidates.begin() + std::ptrdiff_t(keep), candidates.end());
+    std::sort(candidates.begin(), candidates.begin() + std::ptrdiff_t(keep));
     next.clear();
     nextHashes.clear();
-    nextCells.clear();
     levelStart.push_back(parents.size());
-    for (size_t k = 0; k < candidates.size() && nextHashes.size() < Width; ++k) {
+    for (size_t k = 0; k < keep && nextHashes.size() < Width; ++k) {
+      if (k % 256 == 255 && Cancel.load(std::memory_order_relaxed)) return {};
       const TCandidate& cand = candidates[k];
       if (k > 0 && cand.Hash == candidates[k - 1].Hash && cand.Key == candidates[k - 1].Key) continue;
       const TWord* f = level.data() + cand.Parent * state;
       next.resize(next.size() + state);
       TWord* nf = next.data() + next.size() - state;
       uint64_t hash = hashes[cand.Parent];
-      const int32_t gain = PlayColor(FGraph, f, f + words, cand.Color, nf, nf + words, &hash);
+      PlayColor(FGraph, f, f + words, cand.Color, nf, nf + words, &hash);
       nextHashes.push_back(hash);
-      nextCells.push_back(cells[cand.Parent] + gain);
       parents.push_back(cand.Parent);
       moves.push_back(uint8_t(cand.Color));
     }
     std::swap(level, next);
     std::swap(hashes, nextHashes);
-    std::swap(cells, nextCells);
   }
   return {};
 }

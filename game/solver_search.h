@@ -7,6 +7,9 @@
 #include "game/solver_graph.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -14,32 +17,35 @@
 namespace solver {
 
 // Proven lower bounds of positions, keyed by the whole set F (no false hits).
-// Fixed size from the start; a full bucket gives up its entry with the least
-// work behind it.
+// Fixed size from the start, taken as zeroed pages so that only the part in
+// use is touched; a full bucket gives up its entry with the least work behind it.
 class TTransposition {
 public:
   TTransposition(int32_t Words, size_t Bytes);
   // The bound stored for F, 0 when there is none.
   int32_t Lookup(const TWord* F, uint64_t Hash) const;
   void Store(const TWord* F, uint64_t Hash, int32_t Bound, uint64_t Work);
-  size_t Bytes() const { return FKeys.capacity() * sizeof(TWord) + FSlots.capacity() * sizeof(TSlot); }
-  size_t Capacity() const { return FSlots.size(); }
+  size_t Bytes() const { return FBuckets * BucketSize * FStride * sizeof(TWord); }
+  size_t Capacity() const { return FBuckets * BucketSize; }
   size_t Used() const { return FUsed; }
 
 private:
+  // An entry is FStride words: the hash, the bound (low 16 bits, 0 for an
+  // empty entry) with the work (high 32 bits), then F. Buckets are contiguous.
   static constexpr size_t BucketSize = 4;
-  struct TSlot {
-    uint64_t Hash = 0;
-    uint32_t Work = 0;
-    uint16_t Bound = 0;  // 0: empty slot
-    uint16_t Spare = 0;
+  struct TFree {
+    void operator()(TWord* P) const { std::free(P); }
   };
+  const TWord* Entry(size_t I) const { return FEntries.get() + I * FStride; }
+  TWord* Entry(size_t I) { return FEntries.get() + I * FStride; }
   size_t Bucket(uint64_t Hash) const { return size_t((static_cast<unsigned __int128>(Hash) * FBuckets) >> 64); }
+  bool Holds(const TWord* E, const TWord* F, uint64_t Hash) const {
+    return (E[1] & 0xFFFF) && E[0] == Hash && std::memcmp(E + 2, F, size_t(FWords) * sizeof(TWord)) == 0;
+  }
 
   int32_t FWords;
-  size_t FBuckets = 0, FUsed = 0;
-  std::vector<TWord> FKeys;
-  std::vector<TSlot> FSlots;
+  size_t FStride, FBuckets = 0, FUsed = 0;
+  std::unique_ptr<TWord, TFree> FEntries;
 };
 
 // Iterative deepening on f = moves played + max(LowerBound, stored bound),
@@ -48,7 +54,7 @@ class TExactSearch {
 public:
   enum class TStep { Paused, Raised, Found };
 
-  // Bytes bounds the stack; Table may be shared by nothing else.
+  // Bytes bounds the stack; Table keeps what iterations prove, across them.
   TExactSearch(const TRegionGraph& G, TTransposition& Table, size_t Bytes);
   // Bytes of the stack for an iteration with this threshold.
   static size_t BytesFor(const TRegionGraph& G, int32_t Threshold);
@@ -57,7 +63,8 @@ public:
   bool Begin(int32_t Threshold);
   // Runs until Nodes more nodes are expanded (Paused), the iteration fails
   // (Raised: no solution within the threshold, NewBound() is the proven bound)
-  // or a solution is found (Found: Solution(), of exactly the threshold's length).
+  // or a solution is found (Found: Solution(), at most Threshold moves, so the
+  // optimum when Threshold was a proven bound).
   // Cancel makes it return Paused at once.
   TStep Step(uint64_t Nodes, const std::atomic<bool>& Cancel);
   int32_t NewBound() const { return FNewBound; }
@@ -105,7 +112,7 @@ private:
 };
 
 // Beam search from the start: each step keeps the Width best distinct
-// positions by (lower bound, cells taken).
+// positions by lower bound, then by how far the cells left are (CellDistance).
 class TBeamSearch {
 public:
   TBeamSearch(const TRegionGraph& G, size_t Bytes);
@@ -116,7 +123,7 @@ public:
 
 private:
   struct TCandidate {
-    uint64_t Key;  // lower bound, then cells not yet taken: smaller is better
+    uint64_t Key;  // lower bound above 40 bits of cell distance: smaller is better
     uint64_t Hash;
     uint32_t Parent;
     int32_t Color;

@@ -1,4 +1,5 @@
 #include "game/solver.h"
+#include "game/solver_search.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,28 @@ TSolverProgress CheckedSolve(const TBoard& B, int32_t X, int32_t Y, int32_t Colo
   return last;
 }
 
+// The exact search alone, iteration after iteration, until it finds a solution.
+TMoveList ExactOnly(const solver::TRegionGraph& Graph, size_t TableBytes, int32_t Optimum, size_t* Filled = nullptr) {
+  const std::atomic<bool> cancel{false};
+  solver::TTransposition table(Graph.Words(), TableBytes);
+  solver::TExactSearch exact(Graph, table, size_t(1) << 20);
+  int32_t bound = solver::StartLowerBound(Graph);
+  EXPECT_TRUE(exact.Begin(bound));
+  for (;;) {
+    const auto step = exact.Step(100, cancel);
+    if (step == solver::TExactSearch::TStep::Paused) continue;
+    if (step == solver::TExactSearch::TStep::Found) break;
+    EXPECT_GT(exact.NewBound(), bound);
+    bound = exact.NewBound();
+    if (Optimum >= 0) {
+      EXPECT_LE(bound, Optimum);
+    }
+    if (!exact.Begin(bound)) return {};
+  }
+  if (Filled) *Filled = table.Capacity() - table.Used();
+  return exact.Solution();
+}
+
 struct TShape {
   int32_t X, Y, Colours, Seeds;
 };
@@ -130,11 +153,12 @@ struct TShape {
 TEST(SolverBound, NeverAboveTheOptimumOfAnyReachablePosition) {
   // Every reachable position of the board, so mid-game positions of all
   // kinds are covered as well as the start.
-  for (const TShape s : {TShape{3, 3, 3, 6}, {4, 4, 3, 6}, {4, 4, 4, 6}, {5, 5, 4, 4}, {6, 6, 3, 4}, {2, 7, 4, 4}}) {
+  for (const TShape s : {TShape{3, 3, 3, 10}, {4, 4, 3, 10}, {4, 4, 4, 10}, {5, 5, 4, 8}, {6, 6, 3, 6}, {6, 6, 4, 3},
+                         {7, 7, 3, 3}, {2, 7, 4, 6}, {8, 3, 4, 4}}) {
     for (int seed = 0; seed < s.Seeds; ++seed) {
       const TBoard start = RandomBoard(s.X, s.Y, s.Colours, uint64_t(seed));
       const TExhaustive ref(start, s.X, s.Y, s.Colours);
-      for (size_t i = 0; i < ref.States.size(); i += 1 + ref.States.size() / 1500) {
+      for (size_t i = 0; i < ref.States.size(); i += 1 + ref.States.size() / 3000) {
         const TBoard b = Decode(ref.States[i], s.X, s.Y);
         ASSERT_LE(SolverLowerBound(b, s.X, s.Y, s.Colours), ref.ToGo[i]) << s.X << "x" << s.Y << " " << ref.States[i];
         if (ref.ToGo[i] == 0) {
@@ -146,15 +170,29 @@ TEST(SolverBound, NeverAboveTheOptimumOfAnyReachablePosition) {
 }
 
 TEST(Solve, ProvesTheExhaustiveOptimum) {
+  // Solve, and its engines apart from its schedule: the exact search alone
+  // and beams, which can never beat the optimum.
   const std::atomic<bool> cancel{false};
-  for (const TShape s : {TShape{3, 3, 4, 8}, {4, 4, 4, 8}, {5, 5, 3, 6}, {5, 5, 4, 6}, {6, 6, 3, 5}, {6, 6, 4, 3},
-                         {7, 7, 3, 3}, {8, 8, 3, 3}, {1, 9, 4, 3}, {9, 1, 3, 3}, {3, 8, 4, 4}, {8, 4, 3, 3}}) {
+  for (const TShape s : {TShape{3, 3, 4, 12}, {4, 4, 4, 12}, {5, 5, 3, 10}, {5, 5, 4, 10}, {6, 6, 3, 8}, {6, 6, 4, 5},
+                         {7, 7, 3, 6}, {8, 8, 3, 5}, {1, 9, 4, 3}, {9, 1, 3, 3}, {3, 8, 4, 6}, {8, 4, 3, 4},
+                         {2, 2, 2, 4}, {5, 5, 6, 3}, {8, 5, 4, 3}}) {
     for (int seed = 0; seed < s.Seeds; ++seed) {
       const TBoard b = RandomBoard(s.X, s.Y, s.Colours, uint64_t(1000 + seed));
       const TExhaustive ref(b, s.X, s.Y, s.Colours);
       const TSolverProgress p = CheckedSolve(b, s.X, s.Y, s.Colours, ref.ToGo[0], cancel);
       ASSERT_TRUE(p.Optimal) << s.X << "x" << s.Y << " seed " << seed;
       ASSERT_EQ(int32_t(p.Best.size()), ref.ToGo[0]) << s.X << "x" << s.Y << " seed " << seed;
+      const solver::TRegionGraph graph(b, s.X, s.Y, s.Colours);
+      const TMoveList exact = ExactOnly(graph, size_t(1) << 20, ref.ToGo[0]);
+      EXPECT_EQ(int32_t(exact.size()), ref.ToGo[0]);
+      EXPECT_TRUE(SolutionValid(b, s.X, s.Y, exact));
+      solver::TBeamSearch beam(graph, size_t(1) << 20);
+      for (const size_t width : {1, 20}) {
+        const TMoveList moves = beam.Run(width, 1000, cancel);
+        EXPECT_GE(int32_t(moves.size()), ref.ToGo[0]);
+        EXPECT_TRUE(SolutionValid(b, s.X, s.Y, moves));
+        EXPECT_TRUE(beam.Run(width, ref.ToGo[0], cancel).empty());
+      }
     }
   }
 }
@@ -171,6 +209,22 @@ TEST(Solve, ProvesTheOptimumFromMidGamePositions) {
     const TSolverProgress p = CheckedSolve(b, 6, 5, 4, ref.ToGo[0], cancel);
     ASSERT_TRUE(p.Optimal);
     ASSERT_EQ(int32_t(p.Best.size()), ref.ToGo[0]) << Encode(b, 6, 5);
+  }
+}
+
+TEST(Engines, ATableThatKeepsEvictingProvesTheSameOptimum) {
+  // Boards large enough for a real search; a table of a few buckets gives up
+  // entries all the time, which may cost nodes but never the answer.
+  for (int seed = 0; seed < 3; ++seed) {
+    const TBoard b = RandomBoard(11, 11, 6, uint64_t(900 + seed));
+    const solver::TRegionGraph graph(b, 11, 11, 6);
+    size_t freeSlots = 1;
+    const TMoveList roomy = ExactOnly(graph, size_t(8) << 20, -1);
+    const TMoveList tiny = ExactOnly(graph, 1024, -1, &freeSlots);
+    EXPECT_EQ(freeSlots, 0u);
+    EXPECT_EQ(roomy.size(), tiny.size());
+    EXPECT_TRUE(SolutionValid(b, 11, 11, roomy));
+    EXPECT_TRUE(SolutionValid(b, 11, 11, tiny));
   }
 }
 
