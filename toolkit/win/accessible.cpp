@@ -5,6 +5,7 @@
 #include "toolkit/win/listbox.h"
 #include "toolkit/win/stdctrls.h"
 
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -14,6 +15,17 @@ std::atomic<int> LiveObjects{0};
 // Whether COM has been set up on this thread by the toolkit, so that it is
 // done once: marshalling the object for a client needs an apartment.
 thread_local bool ComReady = false;
+
+// Never destroyed: controls can outlive static destruction.
+std::unordered_map<const TWinControl*, TAccPartSource*>& PartSources() {
+  static auto* sources = new std::unordered_map<const TWinControl*, TAccPartSource*>;
+  return *sources;
+}
+
+TAccPartSource* PartSourceOf(const TWinControl& Control) {
+  auto it = PartSources().find(&Control);
+  return it == PartSources().end() ? nullptr : it->second;
+}
 
 void EnsureCom() {
   if (ComReady) return;
@@ -25,11 +37,13 @@ void EnsureCom() {
 }
 
 // The accessible children of a control as clients number them: graphic
-// children (1..G), then the control's parts, then windowed children that
-// have a window.
+// children (1..G), then the control's parts, then the parts of its part
+// source, then windowed children that have a window.
 struct TAccChildren {
   std::vector<TControl*> Graphic;
   int Items = 0;
+  TAccPartSource* Parts = nullptr;
+  int PartCount = 0;
   std::vector<TWinControl*> Windows;
 
   explicit TAccChildren(TWinControl& Control) {
@@ -42,21 +56,26 @@ struct TAccChildren {
       }
     }
     Items = std::max(Control.AccItemCount(), 0);
+    Parts = PartSourceOf(Control);
+    if (Parts) PartCount = std::max(Parts->AccPartCount(), 0);
   }
-  long Count() const { return static_cast<long>(Graphic.size() + Windows.size()) + Items; }
+  long Count() const { return static_cast<long>(Graphic.size() + Windows.size()) + Items + PartCount; }
   long IdOfWindow(const TWinControl* Window) const {
     for (size_t i = 0; i < Windows.size(); ++i)
-      if (Windows[i] == Window) return static_cast<long>(Graphic.size()) + Items + static_cast<long>(i) + 1;
+      if (Windows[i] == Window) return static_cast<long>(Graphic.size()) + Items + PartCount + static_cast<long>(i) + 1;
     return 0;
   }
 };
 
 // What a child id names: the control itself, a graphic or windowed child
-// (Control), or one of the control's parts (Item).
+// (Control), one of the control's parts (Item) or of its part source (Part).
 struct TAccTarget {
   TControl* Control = nullptr;
   TWinControl* Window = nullptr;
   int Item = -1;
+  int Part = -1;
+  TAccPartSource* Parts = nullptr;
+  bool IsElement() const { return Item >= 0 || Part >= 0; }
 };
 
 bool ChildIdOf(const VARIANT& V, long& Id) {
@@ -91,9 +110,20 @@ bool Resolve(TWinControl& Control, long Id, TAccTarget& Target) {
     return true;
   }
   index -= children.Items;
+  if (index < children.PartCount) {
+    Target.Part = static_cast<int>(index);
+    Target.Parts = children.Parts;
+    return true;
+  }
+  index -= children.PartCount;
   Target.Window = children.Windows[index];
   Target.Control = Target.Window;
   return true;
+}
+
+// The part a child element names, from the control or its part source.
+TAccItem ElementOf(TWinControl& Control, const TAccTarget& Target) {
+  return Target.Item >= 0 ? Control.AccItem(Target.Item) : Target.Parts->AccPart(Target.Part);
 }
 
 HRESULT ReturnString(const std::wstring& Text, BSTR* Out) {
@@ -149,6 +179,7 @@ IAccessible* TAccessibleObject::Of(TWinControl& Control) {
 }
 
 void TAccessibleObject::Disconnect(TWinControl& Control) noexcept {
+  PartSources().erase(&Control);
   TAccessibleObject* object = Control.FAccObject;
   if (!object) return;
   Control.FAccObject = nullptr;
@@ -159,6 +190,13 @@ void TAccessibleObject::Disconnect(TWinControl& Control) noexcept {
 }
 
 int LiveAccessibleObjects() { return LiveObjects; }
+
+void SetAccPartSource(TWinControl& Control, TAccPartSource* Source) {
+  if (Source)
+    PartSources()[&Control] = Source;
+  else
+    PartSources().erase(&Control);
+}
 
 HRESULT TAccessibleObject::QueryInterface(REFIID Iid, void** Object) {
   if (!Object) return E_POINTER;
@@ -245,7 +283,7 @@ static HRESULT StringProperty(TWinControl* Control, const VARIANT& Child, BSTR* 
     long id;
     TAccTarget target;
     if (!ChildIdOf(Child, id) || !Resolve(control, id, target)) return E_INVALIDARG;
-    if (target.Item >= 0) return ReturnString(FromItem(control.AccItem(target.Item)), Out);
+    if (target.IsElement()) return ReturnString(FromItem(ElementOf(control, target)), Out);
     return ReturnString(FromControl(*target.Control), Out);
   });
 }
@@ -297,7 +335,7 @@ HRESULT TAccessibleObject::get_accRole(VARIANT Child, VARIANT* Role) {
     long id;
     TAccTarget target;
     if (!ChildIdOf(Child, id) || !Resolve(control, id, target)) return E_INVALIDARG;
-    SetChildId(Role, target.Item >= 0 ? control.AccItem(target.Item).Role : target.Control->AccRole());
+    SetChildId(Role, target.IsElement() ? ElementOf(control, target).Role : target.Control->AccRole());
     return S_OK;
   });
 }
@@ -309,7 +347,7 @@ HRESULT TAccessibleObject::get_accState(VARIANT Child, VARIANT* State) {
     long id;
     TAccTarget target;
     if (!ChildIdOf(Child, id) || !Resolve(control, id, target)) return E_INVALIDARG;
-    SetChildId(State, target.Item >= 0 ? control.AccItem(target.Item).State : target.Control->AccState());
+    SetChildId(State, target.IsElement() ? ElementOf(control, target).State : target.Control->AccState());
     return S_OK;
   });
 }
@@ -366,7 +404,9 @@ HRESULT TAccessibleObject::accLocation(long* Left, long* Top, long* Width, long*
     TAccTarget target;
     if (!ChildIdOf(Child, id) || !Resolve(control, id, target)) return E_INVALIDARG;
     TRect r;
-    if (target.Item >= 0) {
+    if (target.Part >= 0) {
+      r = target.Parts->AccPart(target.Part).Bounds;
+    } else if (target.Item >= 0) {
       const TRect bounds = control.AccItem(target.Item).Bounds;
       const TPoint origin = control.ClientToScreen(TPoint{bounds.Left, bounds.Top});
       r = TRect{origin.X, origin.Y, origin.X + bounds.Width(), origin.Y + bounds.Height()};
@@ -433,8 +473,15 @@ HRESULT TAccessibleObject::accHitTest(long X, long Y, VARIANT* Child) {
   if (!Child) return E_POINTER;
   VariantInit(Child);
   return Guarded(FControl, [&](TWinControl& control) -> HRESULT {
-    if (!Contains(ScreenRectOf(control), X, Y)) return S_FALSE;
     const TAccChildren children(control);
+    for (int i = 0; i < children.PartCount; ++i) {
+      const TAccItem part = children.Parts->AccPart(i);
+      if (!(part.State & STATE_SYSTEM_INVISIBLE) && Contains(part.Bounds, X, Y)) {
+        SetChildId(Child, static_cast<long>(children.Graphic.size()) + children.Items + i + 1);
+        return S_OK;
+      }
+    }
+    if (!Contains(ScreenRectOf(control), X, Y)) return S_FALSE;
     for (auto it = children.Windows.rbegin(); it != children.Windows.rend(); ++it) {
       if (IsWindowVisible((*it)->Handle()) && Contains(ScreenRectOf(**it), X, Y)) {
         SetObject(Child, **it);
@@ -473,8 +520,8 @@ HRESULT TAccessibleObject::accDoDefaultAction(VARIANT Child) {
       object->Release();
       return hr;
     }
-    const std::wstring action = target.Item >= 0 ? control.AccItem(target.Item).DefaultAction
-                                                 : target.Control->AccDefaultAction();
+    const std::wstring action =
+        target.IsElement() ? ElementOf(control, target).DefaultAction : target.Control->AccDefaultAction();
     if (action.empty()) return DISP_E_MEMBERNOTFOUND;
     if (!control.HandleAllocated()) return E_FAIL;
     return PostMessageW(control.Handle(), CM_ACCDODEFAULT, static_cast<WPARAM>(id), 0) ? S_OK : E_FAIL;
@@ -483,6 +530,12 @@ HRESULT TAccessibleObject::accDoDefaultAction(VARIANT Child) {
 
 HRESULT TAccessibleObject::put_accName(VARIANT, BSTR) { return FControl ? E_NOTIMPL : RPC_E_DISCONNECTED; }
 HRESULT TAccessibleObject::put_accValue(VARIANT, BSTR) { return FControl ? E_NOTIMPL : RPC_E_DISCONNECTED; }
+
+long AccPartChildId(TWinControl& Control, int Part) {
+  const TAccChildren children(Control);
+  if (Part < 0 || Part >= children.PartCount) return 0;
+  return static_cast<long>(children.Graphic.size()) + children.Items + Part + 1;
+}
 
 long AccChildId(const TControl& Control) {
   TWinControl* parent = Control.Parent();
@@ -587,7 +640,9 @@ void TWinControl::WMGetObject(TWMGetObject& Message) {
 void TWinControl::CMAccDoDefault(TWMBase& Message) {
   TAccTarget target;
   if (!Resolve(*this, static_cast<long>(Message.Raw.WParam), target)) return;
-  if (target.Item >= 0)
+  if (target.Part >= 0)
+    target.Parts->AccPartDoDefaultAction(target.Part);
+  else if (target.Item >= 0)
     AccItemDoDefaultAction(target.Item);
   else if (target.Control)
     target.Control->AccDoDefaultAction();

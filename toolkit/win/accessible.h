@@ -62,6 +62,26 @@ private:
   TWinControl* FControl;
 };
 
+// Parts of a window that are no controls of their own (a skin's title-bar
+// buttons), shown to clients as child elements of the window's object after
+// the control's own parts. Their Bounds are in screen coordinates.
+class TAccPartSource {
+public:
+  virtual int AccPartCount() = 0;
+  virtual TAccItem AccPart(int Index) = 0;
+  virtual bool AccPartDoDefaultAction(int Index) = 0;
+
+protected:
+  ~TAccPartSource() = default;
+};
+// Sets Control's part source (nullptr clears it). The source clears it
+// before it goes; a destroyed control's entry is dropped with it.
+void SetAccPartSource(TWinControl& Control, TAccPartSource* Source);
+
+// The child id of a part source's part Part within Control's object (0 when
+// there is no such part), for announcing its changes.
+long AccPartChildId(TWinControl& Control, int Part);
+
 // Objects alive now (held by the controls or by clients), for leak checks.
 int LiveAccessibleObjects();
 
