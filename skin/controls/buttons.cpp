@@ -150,6 +150,7 @@ void TVelSkinCustomButton::SetDown(bool Value) {
   FState.Down = Value;
   if (Value) ReleaseGroup();
   Invalidate();
+  AccNotify(EVENT_OBJECT_STATECHANGE);
 }
 
 void TVelSkinCustomButton::ReleaseGroup() {
@@ -203,6 +204,7 @@ void TVelSkinCustomButton::Apply(const TButtonMouseState& Before, const TButtonA
   }
   if (Action.StartRepeat) FActiveCycleDown->SetEnabled(true);
   if (!(Before == FState)) Invalidate();
+  if (Before.Down != FState.Down || Before.MouseDown != FState.MouseDown) AccNotify(EVENT_OBJECT_STATECHANGE);
 }
 
 // ---- Drawing ----------------------------------------------------------------------------------

@@ -109,6 +109,12 @@ public:
 
   void Click() override;
 
+  // What accessibility clients read (accessible_controls.cpp).
+  long AccRole() override;
+  long AccState() override;
+  std::wstring AccDefaultAction() override;
+  bool AccDoDefaultAction() override;
+
 protected:
   // Sets Down false on every other skinned button of the same parent with
   // the same GroupIndex.

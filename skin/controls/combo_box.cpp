@@ -284,12 +284,14 @@ void TVelSkinCustomComboBox::DropDown() {
   }
   if (FOldItemIndex >= 0) FListBox->SetTopIndex(FOldItemIndex);
   FListBox->Show(origin);
+  AccNotify(EVENT_OBJECT_STATECHANGE);
 }
 
 void TVelSkinCustomComboBox::CloseUp(bool Accept) {
   StopAutoScroll();
   if (IsPopupVisible()) {
     FListBox->Hide();
+    AccNotify(EVENT_OBJECT_STATECHANGE);
     const int32_t index = FListBox->ItemIndex();
     if (index == -1) {
       FListBox->SetItemIndex(FOldItemIndex);

@@ -103,6 +103,15 @@ public:
   // Passed on to the popup list's row drawing.
   void SetOnListBoxDrawItem(TVelDrawSkinItemEvent Value);
 
+  // What accessibility clients read (accessible_controls.cpp).
+  std::wstring AccName() override { return std::wstring(); }
+  long AccRole() override;
+  long AccState() override;
+  std::wstring AccValue() override { return Text(); }
+  std::wstring AccDefaultAction() override;
+  bool AccDoDefaultAction() override;
+  bool AccTextIsValue() const override { return true; }
+
 protected:
   virtual void RecreateEdit();
   // Called after a selection was taken over.

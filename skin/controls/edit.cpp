@@ -203,6 +203,7 @@ void TVelSkinPngEdit::RestartBlink() {
 void TVelSkinPngEdit::Changed() {
   RestartBlink();
   Invalidate();
+  AccNotify(EVENT_OBJECT_VALUECHANGE);
   if (OnChange) OnChange(this);
 }
 

@@ -141,6 +141,14 @@ public:
   virtual void BuildEditMenu();
   TPopupMenu& DefaultPopupMenu() { return *FDefaultPopupMenu; }
 
+  // What accessibility clients read (accessible_controls.cpp).
+  // The text is the value; a password edit never tells it.
+  std::wstring AccName() override;
+  long AccRole() override;
+  long AccState() override;
+  std::wstring AccValue() override;
+  bool AccTextIsValue() const override { return true; }
+
 protected:
   virtual void EditMenuPopup(TObject* Sender);
   virtual void ScrollToCaret();

@@ -45,6 +45,7 @@ void TGroupBoxCheckBox::SetChecked(bool Value) {
   FChecked = Value;
   if (FVisible && FGroupBox) FGroupBox->EnableChildren(FChecked);
   Repaint();
+  if (FVisible && FGroupBox) FGroupBox->AccNotify(EVENT_OBJECT_STATECHANGE, 0);
 }
 
 void TGroupBoxCheckBox::SetPictures(const TVelResID& Value) {
@@ -80,6 +81,7 @@ void TVelSkinCustomGroupBox::SetCaption(const std::wstring& Value) {
   if (Value == FCaption) return;
   FCaption = Value;
   Invalidate();
+  AccNotify(EVENT_OBJECT_NAMECHANGE);
 }
 
 void TVelSkinCustomGroupBox::SetLineStopColor(TColor Value) {
@@ -240,6 +242,7 @@ void TVelSkinCheckBox::SetChecked(bool Value) {
   if (Value == FChecked) return;
   FChecked = Value;
   Invalidate();
+  AccNotify(EVENT_OBJECT_STATECHANGE);
   Changed();
 }
 

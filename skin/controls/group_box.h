@@ -90,6 +90,15 @@ public:
 
   void AdjustClientRect(TRect& Rect) override;
 
+  // What accessibility clients read (accessible_controls.cpp).
+  // The check box, while shown, is the group's one child element.
+  std::wstring AccName() override;
+  long AccRole() override;
+  int AccItemCount() override;
+  TAccItem AccItem(int Index) override;
+  int AccItemAt(TPoint Pos) override;
+  bool AccItemDoDefaultAction(int Index) override;
+
 protected:
   void DrawControl(TBitmap32* Bitmap) override;
   void CMControlChange(TCMControlChange& Message) override;
@@ -143,6 +152,12 @@ public:
   bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
 
   TNotifyEvent OnChanged;
+
+  // What accessibility clients read (accessible_controls.cpp).
+  long AccRole() override;
+  long AccState() override;
+  std::wstring AccDefaultAction() override;
+  bool AccDoDefaultAction() override;
 
 protected:
   // Calls OnChanged.

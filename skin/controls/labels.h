@@ -40,6 +40,11 @@ public:
   virtual void FitToText();
   void Loaded() override;
 
+  // What accessibility clients read (accessible_controls.cpp).
+  std::wstring AccName() override;
+  long AccRole() override;
+  long AccState() override;
+
 protected:
   void DrawControl(TBitmap32* Bitmap) override;
   virtual void DrawCaption(TBitmap32* Bitmap);

@@ -144,6 +144,17 @@ public:
   TNotifyEvent OnUpButtonClick;
   TNotifyEvent OnDownButtonClick;
 
+  // What accessibility clients read (accessible_controls.cpp).
+  // The rows of the inner list, as this control's child elements.
+  std::wstring AccName() override { return std::wstring(); }
+  long AccRole() override;
+  long AccState() override;
+  std::wstring AccValue() override;
+  int AccItemCount() override;
+  TAccItem AccItem(int Index) override;
+  int AccItemAt(TPoint Pos) override;
+  int AccFocusedItem() override;
+
 protected:
   friend class TVelListBox;
   virtual void ListMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);

@@ -61,6 +61,10 @@ public:
   // The title, CR LF, the message, CR LF: what Ctrl+C puts on the clipboard.
   std::wstring ClipboardText() const;
 
+  // What accessibility clients read (accessible_controls.cpp).
+  long AccRole() override;
+  std::wstring AccDescription() override { return MessageText(); }
+
 protected:
   void CreateParams(TCreateParams& Params) override;
   void KeyDown(WORD& Key, TShiftState Shift) override;

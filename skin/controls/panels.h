@@ -55,6 +55,11 @@ public:
   // with the inner line.
   void AdjustClientRect(TRect& Rect) override;
 
+  // What accessibility clients read (accessible_controls.cpp).
+  // Named by its caption while the caption shows.
+  std::wstring AccName() override;
+  long AccRole() override;
+
 protected:
   void DrawControl(TBitmap32* Bitmap) override;
   virtual void DrawBorder(TBitmap32* Bitmap);

@@ -53,6 +53,7 @@ bool TVelSkinScrollBar::Fire(const TNotifyEvent& Event) {
 
 bool TVelSkinScrollBar::Changed() {
   Invalidate();
+  AccNotify(EVENT_OBJECT_VALUECHANGE);
   return Fire(OnChange);
 }
 

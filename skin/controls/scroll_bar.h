@@ -84,6 +84,11 @@ public:
 
   void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
 
+  // What accessibility clients read (accessible_controls.cpp).
+  std::wstring AccName() override { return std::wstring(); }
+  long AccRole() override;
+  std::wstring AccValue() override;
+
 protected:
   void DrawControl(TBitmap32* Bitmap) override;
   void Resize() override;

@@ -56,6 +56,10 @@ public:
   // The drawing surface as last painted.
   TBitmap32* MemBmp() const { return FMemBmp.get(); }
 
+  // What accessibility clients read (accessible_controls.cpp).
+  std::wstring AccName() override;
+  long AccRole() override;
+
 protected:
   virtual void TimerHandler(TObject* Sender);
 

@@ -80,6 +80,7 @@ void TVelSkinToolbarItem::SetDown(bool Value) {
   if (Value == FDown) return;
   FDown = Value;
   Changed(false);
+  if (TVelSkinCustomToolbar* toolbar = Toolbar()) toolbar->AccNotify(EVENT_OBJECT_STATECHANGE, Index());
   if (!Value) return;
   if (TVelSkinCustomToolbar* toolbar = Toolbar()) toolbar->SetFocusItemIndex(Index());
 }

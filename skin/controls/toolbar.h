@@ -252,6 +252,15 @@ public:
   // quarter second while any item follows an action.
   virtual void InitiateAction();
 
+  // What accessibility clients read (accessible_controls.cpp).
+  // Its items are its child elements; spacers are separators.
+  long AccRole() override;
+  int AccItemCount() override;
+  TAccItem AccItem(int Index) override;
+  int AccItemAt(TPoint Pos) override;
+  int AccFocusedItem() override;
+  bool AccItemDoDefaultAction(int Index) override;
+
 protected:
   virtual bool ScrollBackStep();
   virtual bool ScrollFrontStep();

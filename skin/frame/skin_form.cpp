@@ -96,6 +96,7 @@ TVelSkinForm::TVelSkinForm(TComponent* AOwner)
   FOldBorderIcons = FDestForm->BorderIcons();
   FOldWS = FDestForm->WindowState();
   FActive = true;
+  SetAccPartSource(*FDestForm, this);
   FDestForm->SetAutoScroll(false);
   if (!DPIScalingEnabled) FDestForm->SetScaled(false);
   FAppHookId = Application->HookMainWindow([this](TMessage& Message) { return AppWindowHook(Message); });
@@ -109,6 +110,7 @@ TVelSkinForm::~TVelSkinForm() {
   ReleaseClassBrush();
   if (FAppHookId) Application->UnhookMainWindow(FAppHookId);
   TVelFormSkinHelper::Instance().Remove(FDestForm);
+  if (FDestForm) SetAccPartSource(*FDestForm, nullptr);
 }
 
 // ---- Settings -----------------------------------------------------------------------------------

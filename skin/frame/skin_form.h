@@ -14,6 +14,7 @@
 #include "gfx/bitmap32.h"
 #include "skin/frame/frame_paint.h"
 #include "skin/resources/skin_image.h"
+#include "toolkit/win/accessible.h"
 #include "toolkit/win/forms.h"
 #include "toolkit/win/graphics.h"
 
@@ -110,10 +111,16 @@ public:
   TList Items;
 };
 
-class TVelSkinForm : public TVelHookWindowProc {
+// The title-bar controls are child elements of the form's accessible object
+// (skin_form_access.cpp).
+class TVelSkinForm : public TVelHookWindowProc, public TAccPartSource {
 public:
   explicit TVelSkinForm(TComponent* AOwner);
   ~TVelSkinForm() override;
+
+  int AccPartCount() override;
+  TAccItem AccPart(int Index) override;
+  bool AccPartDoDefaultAction(int Index) override;
 
   // ---- Published settings ----
   bool FlatFrame() const { return FFlatFrame; }

@@ -86,6 +86,7 @@ void TControl::SetEnabled(bool Value) {
   if (Value == FEnabled) return;
   FEnabled = Value;
   Perform(CM_ENABLEDCHANGED);
+  AccNotify(EVENT_OBJECT_STATECHANGE);
 }
 
 void TControl::SetColor(TColor Value) {
@@ -118,6 +119,7 @@ void TControl::SetText(const std::wstring& Value) {
   if (GetTextBuf() == Value) return;
   SetTextBuf(Value);
   Perform(CM_TEXTCHANGED);
+  AccNotify(AccTextIsValue() ? EVENT_OBJECT_VALUECHANGE : EVENT_OBJECT_NAMECHANGE);
 }
 
 void TControl::SetTextBuf(const std::wstring& Value) { FText = Value; }

@@ -68,6 +68,20 @@ constexpr TCursor crDefault = 0, crNone = -1, crArrow = -2, crCross = -3, crIBea
 
 class TPopupMenu;
 
+// A part of a control that is no control of its own (a list row, a toolbar
+// item), as accessibility clients see it. Role and State are the system's
+// ROLE_SYSTEM_* and STATE_SYSTEM_* values; Bounds is in the control's client
+// coordinates.
+struct TAccItem {
+  std::wstring Name;
+  long Role = 0;
+  long State = 0;
+  std::wstring Value;
+  std::wstring Description;
+  std::wstring DefaultAction;
+  TRect Bounds{};
+};
+
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
@@ -77,6 +91,7 @@ using TMouseWheelEvent =
     std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
 
 class TWinControl;
+class TAccessibleObject;
 
 // What the controls need from the application layer above them, which
 // installs it (the application object does, in forms): where exceptions
@@ -204,6 +219,38 @@ public:
   TNotifyEvent OnMouseLeave;
   TMouseWheelEvent OnMouseWheel;
 
+  // ---- Accessibility ------------------------------------------------------------
+  // What accessibility clients (screen readers) read about the control; the
+  // toolkit's accessible object only reads these. Roles and states are the
+  // system's ROLE_SYSTEM_* and STATE_SYSTEM_* values (accessible.h).
+  // The caption without its '&' marks ("&&" stays one '&').
+  virtual std::wstring AccName();
+  virtual long AccRole();
+  // Unavailable, invisible, focusable and focused, from the control itself.
+  virtual long AccState();
+  virtual std::wstring AccValue() { return std::wstring(); }
+  // The hint, when the control has one.
+  virtual std::wstring AccDescription() { return FHint; }
+  virtual std::wstring AccDefaultAction() { return std::wstring(); }
+  // Carries out the default action (a button clicks); false when there is none.
+  virtual bool AccDoDefaultAction() { return false; }
+  // "Alt+X" for the caption's accelerator X.
+  virtual std::wstring AccKeyboardShortcut();
+  // Parts that are child elements after the graphic children, by index
+  // from 0. AccItemAt takes client coordinates; -1 is none.
+  virtual int AccItemCount() { return 0; }
+  virtual TAccItem AccItem(int) { return TAccItem{}; }
+  virtual int AccItemAt(TPoint) { return -1; }
+  virtual int AccFocusedItem() { return -1; }
+  virtual bool AccItemDoDefaultAction(int) { return false; }
+  // Tells accessibility clients about a change (EVENT_OBJECT_*): of the
+  // control itself, or of its part Item. A graphic control speaks through
+  // its parent's window as a child element.
+  void AccNotify(DWORD Event, int Item = -1);
+  // The control's text is its value (an edit's), not its name: a text
+  // change is announced as a value change.
+  virtual bool AccTextIsValue() const { return false; }
+
   // ---- Message handlers ---------------------------------------------------------
   // One per message; the defaults pass the message to DefaultHandler.
   // Overrides that extend the toolkit's handling call the base handler.
@@ -260,6 +307,7 @@ protected:
   virtual void WMChar(TWMKey& Message);
   virtual void WMSysChar(TWMKey& Message);
   virtual void WMGetDlgCode(TWMGetDlgCode& Message);
+  virtual void WMGetObject(TWMGetObject& Message);
 
   virtual void WMCommand(TWMCommand& Message);
   virtual void WMNotify(TWMNotify& Message);
@@ -301,6 +349,7 @@ protected:
   virtual void CMRelease(TWMBase& Message);
   virtual void CMControlChange(TCMControlChange& Message);
   virtual void CMHintShow(TCMHintShow& Message);
+  virtual void CMAccDoDefault(TWMBase& Message);
 
   // Default target of WindowProc.
   virtual void WndProc(TMessage& Message);
@@ -448,6 +497,9 @@ public:
   // The topmost visible graphic child at Pos (client coordinates), or nullptr.
   TControl* ControlAtPos(TPoint Pos, bool AllowDisabled) const;
 
+  long AccRole() override;
+  long AccState() override;
+
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
   TKeyEvent OnKeyDown;
@@ -528,6 +580,8 @@ protected:
   void CMRecreateWnd(TWMBase& Message) override;
   void WMSetCursor(TWMSetCursor& Message) override;
   void WMContextMenu(TWMContextMenu& Message) override;
+  void WMGetObject(TWMGetObject& Message) override;
+  void CMAccDoDefault(TWMBase& Message) override;
 
   HWND FHandle = nullptr;
   WNDPROC FDefWndProc = nullptr;
@@ -548,6 +602,10 @@ protected:
 private:
   friend class TControl;
   friend class TCustomForm;
+  friend class TAccessibleObject;
+  // The control's accessible object, made on the first request and
+  // disconnected when the control goes (accessible.cpp).
+  TAccessibleObject* FAccObject = nullptr;
   friend LRESULT CALLBACK StdWndProc(HWND, UINT, WPARAM, LPARAM);
   friend void PaintControlBackground(TControl& Control, HDC DC);
   void CreateChildHandles();
@@ -610,6 +668,7 @@ class TGraphicControl : public TControl {
 public:
   explicit TGraphicControl(TComponent* AOwner);
   TCanvas& Canvas() { return *FCanvas; }
+  long AccRole() override;
 
 protected:
   void WMPaint(TWMPaint& Message) override;

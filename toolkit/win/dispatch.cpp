@@ -228,6 +228,7 @@ void TControl::Dispatch(TMessage& M) {
     case WM_CHAR: { TWMKey m(M); WMChar(m); return; }
     case WM_SYSCHAR: { TWMKey m(M); WMSysChar(m); return; }
     case WM_GETDLGCODE: { TWMGetDlgCode m(M); WMGetDlgCode(m); return; }
+    case WM_GETOBJECT: { TWMGetObject m(M); WMGetObject(m); return; }
 
     case WM_COMMAND: { TWMCommand m(M); WMCommand(m); return; }
     case WM_NOTIFY: { TWMNotify m(M); WMNotify(m); return; }
@@ -271,6 +272,7 @@ void TControl::Dispatch(TMessage& M) {
     case CM_RELEASE: { TWMBase m(M); CMRelease(m); return; }
     case CM_CONTROLCHANGE: { TCMControlChange m(M); CMControlChange(m); return; }
     case CM_HINTSHOW: { TCMHintShow m(M); CMHintShow(m); return; }
+    case CM_ACCDODEFAULT: { TWMBase m(M); CMAccDoDefault(m); return; }
     // clang-format on
     default:
       DefaultHandler(M);
@@ -324,6 +326,7 @@ TOOLKIT_DEFAULT_HANDLER(WMSysKeyUp, TWMKey)
 TOOLKIT_DEFAULT_HANDLER(WMChar, TWMKey)
 TOOLKIT_DEFAULT_HANDLER(WMSysChar, TWMKey)
 TOOLKIT_DEFAULT_HANDLER(WMGetDlgCode, TWMGetDlgCode)
+TOOLKIT_DEFAULT_HANDLER(WMGetObject, TWMGetObject)
 TOOLKIT_DEFAULT_HANDLER(WMCommand, TWMCommand)
 TOOLKIT_DEFAULT_HANDLER(WMNotify, TWMNotify)
 TOOLKIT_DEFAULT_HANDLER(WMCtlColor, TWMCtlColor)
@@ -352,5 +355,6 @@ TOOLKIT_DEFAULT_HANDLER(CMRecreateWnd, TWMBase)
 TOOLKIT_DEFAULT_HANDLER(CMRelease, TWMBase)
 TOOLKIT_DEFAULT_HANDLER(CMControlChange, TCMControlChange)
 TOOLKIT_DEFAULT_HANDLER(CMHintShow, TCMHintShow)
+TOOLKIT_DEFAULT_HANDLER(CMAccDoDefault, TWMBase)
 
 #undef TOOLKIT_DEFAULT_HANDLER

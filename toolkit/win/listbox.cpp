@@ -144,6 +144,7 @@ void TListBox::SetItemIndex(int Value) {
   } else {
     SendMessageW(FHandle, LB_SETCURSEL, static_cast<WPARAM>(Value), 0);
   }
+  AccSelectionChanged();
 }
 
 int TListBox::TopIndex() {
@@ -274,7 +275,9 @@ int TListBox::FindPrefix(const std::wstring& Prefix, int StartAfter) {
 }
 
 void TListBox::CNCommand(TWMCommand& Message) {
-  if (Message.NotifyCode == LBN_SELCHANGE) Click();
+  if (Message.NotifyCode != LBN_SELCHANGE) return;
+  AccSelectionChanged();
+  Click();
 }
 
 void TListBox::CNMeasureItem(TWMMeasureItem& Message) {

@@ -68,6 +68,16 @@ public:
   // whose text begins with Prefix, ignoring case; -1 when none.
   int FindPrefix(const std::wstring& Prefix, int StartAfter = -1);
 
+  // A list whose rows are its child elements.
+  long AccRole() override;
+  std::wstring AccValue() override;
+  int AccItemCount() override;
+  TAccItem AccItem(int Index) override;
+  int AccItemAt(TPoint Pos) override { return ItemAtPos(Pos, true); }
+  int AccFocusedItem() override { return ItemIndex(); }
+  // Tells clients that the current row changed (selection, and focus when focused).
+  void AccSelectionChanged();
+
   // The canvas of the row being drawn (bound only during DrawItem).
   TCanvas& Canvas() { return *FCanvas; }
 

@@ -51,6 +51,7 @@ constexpr UINT CM_RECREATEWND = CM_BASE + 51;
 constexpr UINT CM_INVALIDATE = CM_BASE + 52;
 constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;  // WParam: child; LParam: 1 inserted, 0 removed
 constexpr UINT CM_MOUSEWHEEL = CM_BASE + 67;     // as WM_MOUSEWHEEL, passed up to the parents; Result 1 = used
+constexpr UINT CM_ACCDODEFAULT = CM_BASE + 70;   // WParam: accessible child id (0: the control itself)
 
 // Notifications reflected from the parent to the child that sent them.
 constexpr UINT CN_BASE = 0xBC00;
@@ -279,6 +280,16 @@ struct TWMGetDlgCode : TWMBase {
       : TWMBase(M), Key(static_cast<WORD>(M.WParam)), KeyMsg(reinterpret_cast<MSG*>(M.LParam)) {}
   WORD Key;
   MSG* KeyMsg;
+};
+
+// WM_GETOBJECT: the object id is a LONG sign-extended into LParam
+// (OBJID_CLIENT is -4); Flags are the caller's.
+struct TWMGetObject : TWMBase {
+  explicit TWMGetObject(TMessage& M)
+      : TWMBase(M), Flags(static_cast<DWORD>(M.WParam)),
+        ObjId(static_cast<LONG>(static_cast<DWORD>(M.LParam))) {}
+  DWORD Flags;
+  LONG ObjId;
 };
 
 // WM_CONTEXTMENU: screen coordinates; (-1, -1) when it came from the keyboard.

@@ -49,6 +49,7 @@ class TGroupBox : public TCustomControl {
 public:
   explicit TGroupBox(TComponent* AOwner);
   void AdjustClientRect(TRect& Rect) override;
+  long AccRole() override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;
@@ -63,6 +64,8 @@ public:
   void SetAutoSize(bool Value);
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool Value);
+  long AccRole() override;
+  long AccState() override;
 
 protected:
   void Paint() override;
@@ -86,6 +89,10 @@ public:
   void SetCancel(bool Value) { FCancel = Value; }
   int ModalResult() const { return FModalResult; }
   void SetModalResult(int Value) { FModalResult = Value; }
+  long AccRole() override;
+  long AccState() override;
+  std::wstring AccDefaultAction() override;
+  bool AccDoDefaultAction() override;
 
 protected:
   void CreateParams(TCreateParams& Params) override;
@@ -116,6 +123,11 @@ public:
   int DropDownCount() const { return FDropDownCount; }
   void SetDropDownCount(int Value) { FDropDownCount = Value > 0 ? Value : 1; }
   bool DroppedDown();
+  std::wstring AccName() override { return std::wstring(); }
+  long AccRole() override;
+  long AccState() override;
+  std::wstring AccValue() override { return Text(); }
+  bool AccTextIsValue() const override { return true; }
 
   TNotifyEvent OnChange;
   TNotifyEvent OnSelect;

@@ -4,6 +4,8 @@
 // in wincontrol_input.cpp.
 #include "toolkit/win/controls.h"
 
+#include "toolkit/win/accessible.h"
+
 #include "toolkit/core/scope.h"
 
 #include <algorithm>
@@ -14,6 +16,8 @@ TWinControl::TWinControl(TComponent* AOwner) : TControl(AOwner) {
 }
 
 TWinControl::~TWinControl() {
+  // Accessibility clients that still hold the object get errors from now on.
+  TAccessibleObject::Disconnect(*this);
   // Owned components go first, while this object is still whole.
   Destroying();
   DestroyComponents();
@@ -323,6 +327,7 @@ void TWinControl::SetEnabled(bool Value) {
   FEnabled = Value;
   if (FHandle) EnableWindow(FHandle, Value);
   Perform(CM_ENABLEDCHANGED);
+  AccNotify(EVENT_OBJECT_STATECHANGE);
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {
@@ -470,6 +475,7 @@ void TWinControl::WMNCDestroy(TWMBase& Message) {
 void TWinControl::WMSetFocus(TWMFocus& Message) {
   DefaultHandler(Message.Raw);
   if (TControlHost* host = ControlHost()) host->ControlFocused(this);
+  if (FHandle) NotifyWinEvent(EVENT_OBJECT_FOCUS, FHandle, OBJID_CLIENT, CHILDID_SELF);
 }
 
 void TWinControl::DoEnter() {
