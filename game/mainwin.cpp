@@ -219,6 +219,7 @@ void Tmainwin::FormCreate(TObject*) {
   ColorBtn = {ColPanel1, ColPanel2, ColPanel3, ColPanel4, ColPanel5, ColPanel6, ColPanel7, ColPanel8};
   for (size_t i = 0; i < ColorBtn.size(); ++i) {
     Colors[i] = ColorBtn[i]->Color();
+    static_cast<TColorButton*>(ColorBtn[i])->SetPaletteIndex(static_cast<int32_t>(i));
     ColorBtn[i]->SetHint(L"Key " + std::to_wstring(i + 1));
     ColorBtn[i]->SetShowHint(true);
   }

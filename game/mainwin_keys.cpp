@@ -5,13 +5,9 @@
 
 #include "skin/resources/skin_draw_win.h"
 
-#include <array>
+#include <algorithm>
 
 namespace {
-
-// The palette's names, in palette order, for a screen reader.
-const std::array<const wchar_t*, 8> ColorNames = {L"red",  L"green",   L"blue",   L"yellow",
-                                                  L"cyan", L"magenta", L"orange", L"violet"};
 
 // The colour button a key stands for: 1 for '1' or numpad 1, ...; 0 for none.
 int ColorKeyNumber(WORD Key) {
@@ -78,6 +74,7 @@ bool Tmainwin::GameKey(WORD Key, TShiftState Shift, bool Repeat) {
 void Tmainwin::ShowMoveCount() {
   MoveNum->SetCaption(std::to_wstring(Moves));
   UpdateMoveHint();
+  Gamefield->AccNotify(EVENT_OBJECT_DESCRIPTIONCHANGE);
 }
 
 // Undo and redo move the count with the board; the clock runs on.
@@ -111,7 +108,7 @@ void Tmainwin::MoveCursor(int DX, int DY) {
   // The first arrow shows the cursor where it is.
   FCursorShown = true;
   Gamefield->Invalidate();
-  //ACCNOTIFY Gamefield->AccNotify(EVENT_OBJECT_VALUECHANGE);
+  Gamefield->AccNotify(EVENT_OBJECT_VALUECHANGE);
 }
 
 void Tmainwin::PaintGlyphs(TCanvas& Canvas, int CellWidth, int CellHeight) {
@@ -146,5 +143,5 @@ std::wstring Tmainwin::CursorDescription() const {
   if (XSize <= 0 || FCursorX >= XSize || FCursorY >= YSize) return {};
   const int32_t c = platform[FCursorX][FCursorY];
   return L"Row " + std::to_wstring(FCursorY + 1) + L", column " + std::to_wstring(FCursorX + 1) + L": " +
-         ColorNames[static_cast<size_t>(c)];
+         PaletteColorName(c);
 }
