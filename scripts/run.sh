@@ -49,10 +49,13 @@ fi
   import -window root -crop $window +repage "$out/screenshot.png"
   # G shows the colour glyphs: the same board with its glyphs, and with the
   # pointer resting on the move count, the solver hint over it; G again hides them.
+  # The hint opens below the window, so this picture reaches 50 pixels further down.
   xdotool key g
+  xdotool mousemove 380 760
+  sleep 0.2
   xdotool mousemove 386 767
-  sleep 2
-  import -window root -crop $window +repage "$out/screenshot-glyphs.png"
+  sleep 1.2
+  import -window root -crop 654x600+313+237 +repage "$out/screenshot-glyphs.png"
   xdotool key g
   sleep 0.3
   # Play on by pressing the six colour buttons in turn until the win message
