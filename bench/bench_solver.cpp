@@ -25,23 +25,9 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-// splitmix64 from a fixed seed: the same boards on every run.
-class TSeededRandom {
-public:
-  explicit TSeededRandom(uint64_t Seed) : FState(Seed * 0x2545F4914F6CDD1Dull + 1) {}
-  int32_t Below(int32_t Range) {
-    uint64_t z = (FState += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return int32_t((z ^ (z >> 31)) % uint64_t(Range));
-  }
-
-private:
-  uint64_t FState;
-};
-
+// The same boards on every run, from the seed.
 TBoard Board(int32_t Side, int32_t Colours, uint64_t Seed) {
-  TSeededRandom random(Seed);
+  TGameRandom random(Seed * 0x2545F4914F6CDD1Dull + 1);
   return GenerateBoard(Side, Side, Colours, [&](int32_t n) { return random.Below(n); });
 }
 

@@ -32,6 +32,8 @@ TBoard GenerateBoard(int32_t XSize, int32_t YSize, int32_t NumColors, const TRan
 class TGameRandom {
 public:
   TGameRandom();
+  // A fixed seed gives the same draws on every run (tests and benchmarks).
+  explicit TGameRandom(uint64_t Seed) : FState(Seed) {}
   int32_t Below(int32_t Range);
 
 private:

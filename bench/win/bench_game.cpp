@@ -25,6 +25,9 @@ public:
   TBoard& Board() { return Win->platform; }
   int32_t XSize() const { return Win->XSize; }
   const std::vector<TPanel*>& ColorBtn() const { return Win->ColorBtn; }
+  bool HaveProgress() const { return Win->FHaveProgress; }
+  const TSolverProgress& Progress() const { return Win->FProgress; }
+  void SetGlyphs(bool Value) { Win->SetGlyphs(Value); }
 };
 
 namespace {
@@ -124,7 +127,53 @@ int main() {
     Click(p.ColorBtn()[press++ % 6]);
     RedrawWindow(win->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
   });
-  std::printf("one move on the 40 x 40 board, repainted: %7.3f ms (best %.3f)\n", move.Median, move.Best);
+  std::printf("one move on the 40 x 40 board, repainted, its search running: %7.3f ms (best %.3f)\n", move.Median,
+              move.Best);
+  p.SetGlyphs(true);
+  const TTimings glyphMove = MeasureEach(60, [&] {
+    if (p.XSize() == 0 || press % 20 == 0) win->StartGameClick(win->StartGame);
+    Click(p.ColorBtn()[press++ % 6]);
+    RedrawWindow(win->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  });
+  p.SetGlyphs(false);
+  std::printf("the same with the glyphs on: %7.3f ms (best %.3f)\n", glyphMove.Median, glyphMove.Best);
+
+  // A new game while the last one's search runs (40 x 40, 8 colours): the
+  // search is cancelled and joined, the board dealt and a new search started.
+  win->ChooseColors->SetItemIndex(5);
+  win->StartGameClick(win->StartGame);
+  Pump(200);
+  std::vector<double> redeals;
+  for (int i = 0; i < 20; ++i) {
+    const double start = Now();
+    win->StartGameClick(win->StartGame);
+    redeals.push_back(Now() - start);
+    Pump(50);
+  }
+  std::printf("a new 40 x 40 game dealt while the last one's search runs: %7.3f ms (best %.3f)\n", Median(redeals),
+              *std::min_element(redeals.begin(), redeals.end()));
+
+  // The deal of a 20 x 20 board with 6 colours to the hint with a bound and
+  // a best count (the solver's first figures handled by the window).
+  win->ChooseSize->SetItemIndex(1);
+  win->ChooseColors->SetItemIndex(3);
+  std::vector<double> hints;
+  size_t optimal = 0;
+  for (int i = 0; i < 15; ++i) {
+    const double start = Now();
+    win->StartGameClick(win->StartGame);
+    while (!p.HaveProgress() && Now() - start < 5000) {
+      Application->ProcessMessages();
+      Sleep(0);
+    }
+    if (p.HaveProgress()) hints.push_back(Now() - start);
+    Pump(1000);
+    if (p.Progress().Optimal) ++optimal;
+  }
+  if (!hints.empty())
+    std::printf("deal of a 20 x 20 board, 6 colours, to the hint with a bound and a best count: %7.2f ms (worst %.2f, "
+                "of %zu; target under 1000); proven optimal within 1 s: %zu of 15\n",
+                Median(hints), *std::max_element(hints.begin(), hints.end()), hints.size(), optimal);
   delete win;
   Application->ProcessMessages();
   return 0;

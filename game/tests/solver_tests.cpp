@@ -12,23 +12,9 @@
 
 namespace {
 
-// splitmix64 from a fixed seed, so that every run sees the same boards.
-class TSeededRandom {
-public:
-  explicit TSeededRandom(uint64_t Seed) : FState(Seed * 0x2545F4914F6CDD1Dull + 7) {}
-  int32_t Below(int32_t Range) {
-    uint64_t z = (FState += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return int32_t((z ^ (z >> 31)) % uint64_t(Range));
-  }
-
-private:
-  uint64_t FState;
-};
-
+// The same boards on every run, from the seed.
 TBoard RandomBoard(int32_t X, int32_t Y, int32_t Colours, uint64_t Seed) {
-  TSeededRandom random(Seed);
+  TGameRandom random(Seed * 0x2545F4914F6CDD1Dull + 7);
   return GenerateBoard(X, Y, Colours, [&](int32_t n) { return random.Below(n); });
 }
 
@@ -203,7 +189,7 @@ TEST(Solve, ProvesTheOptimumFromMidGamePositions) {
   const std::atomic<bool> cancel{false};
   for (int seed = 0; seed < 12; ++seed) {
     TBoard b = RandomBoard(6, 5, 4, uint64_t(50 + seed));
-    TSeededRandom random(static_cast<uint64_t>(seed));
+    TGameRandom random(static_cast<uint64_t>(seed) * 0x2545F4914F6CDD1Dull + 7);
     for (int k = 0; k < 1 + seed % 4; ++k) FloodFromCorner(b, 6, 5, random.Below(4));
     const TExhaustive ref(b, 6, 5, 4);
     const TSolverProgress p = CheckedSolve(b, 6, 5, 4, ref.ToGo[0], cancel);

@@ -17,20 +17,6 @@
 
 namespace {
 
-// The text without '&' marks ("&&" stays one '&').
-std::wstring WithoutMnemonics(const std::wstring& Text) {
-  std::wstring plain;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != L'&') {
-      plain += Text[i];
-    } else if (i + 1 < Text.size() && Text[i + 1] == L'&') {
-      plain += L'&';
-      ++i;
-    }
-  }
-  return plain;
-}
-
 bool Within(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
 
 }  // namespace

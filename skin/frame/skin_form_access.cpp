@@ -5,21 +5,9 @@
 #include "skin/frame/nc_buttons.h"
 #include "skin/frame/nc_controls.h"
 #include "skin/frame/skin_form.h"
+#include "toolkit/win/accessible.h"
 
 namespace {
-
-std::wstring WithoutMnemonics(const std::wstring& Text) {
-  std::wstring plain;
-  for (size_t i = 0; i < Text.size(); ++i) {
-    if (Text[i] != L'&') {
-      plain += Text[i];
-    } else if (i + 1 < Text.size() && Text[i + 1] == L'&') {
-      plain += L'&';
-      ++i;
-    }
-  }
-  return plain;
-}
 
 std::wstring SystemButtonName(TVelSkinSystemButton& Button) {
   switch (Button.Kind()) {

@@ -548,22 +548,23 @@ long AccChildId(const TControl& Control) {
 
 // ---- The controls' defaults -------------------------------------------------------------
 
-std::wstring TControl::AccName() {
-  const std::wstring caption = Caption();
-  std::wstring name;
-  name.reserve(caption.size());
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == L'&') {
-      if (i + 1 < caption.size() && caption[i + 1] == L'&') {
-        name += L'&';
+std::wstring WithoutMnemonics(const std::wstring& Text) {
+  std::wstring plain;
+  plain.reserve(Text.size());
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] == L'&') {
+      if (i + 1 < Text.size() && Text[i + 1] == L'&') {
+        plain += L'&';
         ++i;
       }
       continue;
     }
-    name += caption[i];
+    plain += Text[i];
   }
-  return name;
+  return plain;
 }
+
+std::wstring TControl::AccName() { return WithoutMnemonics(Caption()); }
 
 std::wstring TControl::AccKeyboardShortcut() {
   const std::wstring caption = Caption();

@@ -82,6 +82,9 @@ void SetAccPartSource(TWinControl& Control, TAccPartSource* Source);
 // there is no such part), for announcing its changes.
 long AccPartChildId(TWinControl& Control, int Part);
 
+// A caption as it is read: without its '&' marks ("&&" stays one '&').
+std::wstring WithoutMnemonics(const std::wstring& Text);
+
 // Objects alive now (held by the controls or by clients), for leak checks.
 int LiveAccessibleObjects();
 
