@@ -41,22 +41,12 @@ void Report(const char* What, TTimings T) {
 int main() {
   const int side = Cells * CellSide;
   TWindowDC screen(nullptr);
-  TMemoryDC memory(screen.Get());
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = side;
-  info.bmiHeader.biHeight = -side;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  TGdiBitmap dib(CreateDIBSection(memory.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  TSelectObject select(memory.Get(), dib.Get());
+  TDibSurface memory(screen.Get(), side, side);
 
-  FillCells(memory.Get());
-  DrawGlyphs(memory.Get());  // fills the cache
-  Report("cell fills, 1600 x FillRect (memory DC)", MeasureEach(Runs, [&] { FillCells(memory.Get()); }));
-  Report("glyphs, 1600 x DrawColorGlyph (memory DC)", MeasureEach(Runs, [&] { DrawGlyphs(memory.Get()); }));
+  FillCells(memory.DC());
+  DrawGlyphs(memory.DC());  // fills the cache
+  Report("cell fills, 1600 x FillRect (memory DC)", MeasureEach(Runs, [&] { FillCells(memory.DC()); }));
+  Report("glyphs, 1600 x DrawColorGlyph (memory DC)", MeasureEach(Runs, [&] { DrawGlyphs(memory.DC()); }));
 
   HWND window = CreateWindowExW(0, L"STATIC", L"glyphs", WS_POPUP | WS_VISIBLE, 0, 0, side, side, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
@@ -76,7 +66,7 @@ int main() {
   // Each run takes a colour no run has used, so every glyph is a miss.
   int fresh = 0;
   Report("one glyph on a cache miss (20 px)", MeasureEach(Runs, [&] {
-           DrawColorGlyph(memory.Get(), {0, 0, 44, 45}, 4, TColor(0x102030 + ++fresh));
+           DrawColorGlyph(memory.DC(), {0, 0, 44, 45}, 4, TColor(0x102030 + ++fresh));
          }));
   if (window) DestroyWindow(window);
   return 0;

@@ -9,38 +9,22 @@
 #include "skin/resources/image_decode.h"
 #include "skin/resources/skin_draw.h"
 
+TDibSurface::TDibSurface(HDC Compatible, int32_t Width, int32_t Height) : FDC(Compatible) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = Width;
+  info.bmiHeader.biHeight = -Height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  FBitmap.Reset(CreateDIBSection(FDC.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  Win32Check(FBitmap && bits, "CreateDIBSection");
+  FBits = static_cast<TColor32*>(bits);
+  FSelect = std::make_unique<TSelectObject>(FDC.Get(), FBitmap.Get());
+}
+
 namespace {
-
-// A top-down 32-bit DIB section selected into its own memory DC.
-class TDibSurface {
-public:
-  TDibSurface(HDC Compatible, int32_t Width, int32_t Height) : FDC(Compatible) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = Width;
-    info.bmiHeader.biHeight = -Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    FBitmap.Reset(CreateDIBSection(FDC.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    Win32Check(FBitmap && bits, "CreateDIBSection");
-    FBits = static_cast<TColor32*>(bits);
-    FSelect = std::make_unique<TSelectObject>(FDC.Get(), FBitmap.Get());
-  }
-  ~TDibSurface() { FSelect.reset(); }
-  TDibSurface(const TDibSurface&) = delete;
-  TDibSurface& operator=(const TDibSurface&) = delete;
-
-  HDC DC() const { return FDC.Get(); }
-  TColor32* Bits() const { return FBits; }
-
-private:
-  TMemoryDC FDC;
-  TGdiBitmap FBitmap;
-  TColor32* FBits = nullptr;
-  std::unique_ptr<TSelectObject> FSelect;
-};
 
 bool IsBlank(const std::wstring& Text) {
   for (wchar_t c : Text)

@@ -4,9 +4,30 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "gfx/color32.h"
 #include "toolkit/win/graphics.h"
+
+// A top-down 32-bit DIB section of Width x Height selected into its own
+// memory DC (compatible with Compatible), its pixels readable and writable.
+class TDibSurface {
+public:
+  TDibSurface(HDC Compatible, int32_t Width, int32_t Height);
+  ~TDibSurface() { FSelect.reset(); }
+  TDibSurface(const TDibSurface&) = delete;
+  TDibSurface& operator=(const TDibSurface&) = delete;
+
+  HDC DC() const { return FDC.Get(); }
+  TColor32* Bits() const { return FBits; }
+
+private:
+  TMemoryDC FDC;
+  TGdiBitmap FBitmap;
+  TColor32* FBits = nullptr;
+  std::unique_ptr<TSelectObject> FSelect;
+};
 
 // Draws a soft halo of Color around where Text will be drawn in Rect with the
 // canvas's font (Format: DrawText flags). The caller draws the text on top.

@@ -12,36 +12,21 @@ namespace {
 
 constexpr TColor kPalette[GlyphCount] = {clRed, clLime, clBlue, clYellow, clAqua, clFuchsia, 0x507FFF, 0xE22A8A};
 
-// A W x H top-down 32-bit DIB section in a memory DC, its pixels readable.
+// A W x H surface with its pixels readable, filled with GDI brushes.
 struct TSurface {
-  int W, H;
-  TMemoryDC DC{nullptr};
-  TGdiBitmap Bitmap;
-  TColor32* Bits = nullptr;
-  std::unique_ptr<TSelectObject> Select;
-  TSurface(int AW, int AH) : W(AW), H(AH) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = W;
-    info.bmiHeader.biHeight = -H;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    Bitmap.Reset(CreateDIBSection(DC.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    Bits = static_cast<TColor32*>(bits);
-    Select = std::make_unique<TSelectObject>(DC.Get(), Bitmap.Get());
-  }
-  ~TSurface() { Select.reset(); }
+  TSurface(int AW, int AH) : W(AW), H(AH), Dib(nullptr, AW, AH) {}
   void Fill(const TRect& R, TColor C) {
     TGdiBrush brush(CreateSolidBrush(ColorToRGB(C)));
     const RECT r = ToRECT(R);
-    FillRect(DC.Get(), &r, brush.Get());
+    FillRect(Dib.DC(), &r, brush.Get());
   }
   TColor32 Pixel(int X, int Y) const {
     GdiFlush();
-    return Bits[Y * W + X] & 0xFFFFFFu;
+    return Dib.Bits()[Y * W + X] & 0xFFFFFFu;
   }
+  HDC DC() const { return Dib.DC(); }
+  int W, H;
+  TDibSurface Dib;
 };
 
 // Fills Cell with Background on a grey surface, draws the glyph through the
@@ -49,7 +34,7 @@ struct TSurface {
 void ExpectSameAsPortable(TSurface& S, const TRect& Cell, int Index, TColor Background) {
   S.Fill({0, 0, S.W, S.H}, clGray);
   S.Fill(Cell, Background);
-  DrawColorGlyph(S.DC.Get(), Cell, Index, Background);
+  DrawColorGlyph(S.DC(), Cell, Index, Background);
 
   TBitmap32 ref;
   ref.SetSize(S.W, S.H);
@@ -81,13 +66,13 @@ TEST(ColorGlyphsWin, SamePixelsAsThePortableGlyphOnEveryPaletteColour) {
 
 TEST(ColorGlyphsWin, ManyGlyphsReuseTheCacheWithoutNewGdiObjects) {
   TSurface s(24, 24);
-  DrawColorGlyph(s.DC.Get(), {0, 0, 24, 24}, 0, clRed);
+  DrawColorGlyph(s.DC(), {0, 0, 24, 24}, 0, clRed);
   const TLiveCounts before = LiveCounts();
   // Every side and index on two colours: twice as many glyphs as the cache
   // keeps, so it starts over and later glyphs overwrite earlier slots.
   for (TColor back : {clNavy, clSilver})
     for (int m = MinGlyphCell; m <= 2 * MaxGlyphSide; m += 3)
-      for (int i = 0; i < GlyphCount; ++i) DrawColorGlyph(s.DC.Get(), {0, 0, m, m}, i, back);
+      for (int i = 0; i < GlyphCount; ++i) DrawColorGlyph(s.DC(), {0, 0, m, m}, i, back);
   EXPECT_EQ(LiveCounts(), before);
   ExpectSameAsPortable(s, {0, 0, 11, 11}, 6, clNavy);
   ExpectSameAsPortable(s, {0, 0, 24, 24}, 7, clSilver);
@@ -96,10 +81,10 @@ TEST(ColorGlyphsWin, ManyGlyphsReuseTheCacheWithoutNewGdiObjects) {
 TEST(ColorGlyphsWin, BadArgumentsDrawNothing) {
   TSurface s(30, 30);
   s.Fill({0, 0, 30, 30}, clBlack);
-  for (int index : {-1, GlyphCount, INT_MAX}) DrawColorGlyph(s.DC.Get(), {0, 0, 30, 30}, index, clBlack);
+  for (int index : {-1, GlyphCount, INT_MAX}) DrawColorGlyph(s.DC(), {0, 0, 30, 30}, index, clBlack);
   for (const TRect& cell : {TRect{0, 0, 4, 4}, TRect{20, 20, 0, 0}, TRect{INT_MAX - 40, 0, INT_MAX, 40},
                             TRect{0, INT_MIN, 40, INT_MIN + 40}})
-    DrawColorGlyph(s.DC.Get(), cell, 0, clBlack);
+    DrawColorGlyph(s.DC(), cell, 0, clBlack);
   DrawColorGlyph(nullptr, {0, 0, 30, 30}, 0, clBlack);
   for (int y = 0; y < 30; ++y)
     for (int x = 0; x < 30; ++x) ASSERT_EQ(s.Pixel(x, y), 0u) << x << "," << y;
